@@ -1,0 +1,19 @@
+#include "lines/straight_line.h"
+
+#include <cmath>
+#include <stdexcept>
+
+StraightLine::StraightLine(double centerX, double centerY, double length, double angle)
+    : centerX_(centerX), centerY_(centerY), length_(length), angle_(angle), valid_(true)
+{
+    slope_ = std::tan(angle_);
+    intercept_ = centerY_ - slope_ * centerX_;
+}
+
+const LineList& groupAt(const LineGroups& groups, int key)
+{
+    const auto it = groups.find(key);
+    if (it == groups.end())
+        throw std::out_of_range("invalid map<K, T> key");
+    return it->second;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Percentile contrast stretch and binarisation, both in place on the buffer.
+#include <cstdint>
+
+#include "plugin/image_size.h"
+#include "preprocess/histogram.h"
+
+// Largest and smallest pixel value (0 and 65535 for an empty buffer).
+void minMaxPixels(const std::uint16_t* pixels, const ImageSize& size, std::int32_t& largest,
+                  std::int32_t& smallest);
+
+// One bin per grey level from 0 to the largest value present.
+Histogram buildHistogram(const std::uint16_t* pixels, const ImageSize& size);
+
+// Maps the grey levels between the lower and upper percentile cut linearly onto
+// outMin..outMax; prints "MIN CDF: " and "MAX CDF: ".
+void stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t outMin,
+                     std::int32_t outMax, std::int32_t percent);
+
+// Pixels above the threshold become the largest value, the others the
+// smallest; prints "MAX MIN ".
+void applyThreshold(std::uint16_t* pixels, const ImageSize& size, std::int32_t threshold);
