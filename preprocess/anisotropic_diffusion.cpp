@@ -1,1 +1,217 @@
-// (to be written)
+#include "preprocess/anisotropic_diffusion.h"
+
+#include <cmath>
+#include <cstddef>
+#include <iostream>
+#include <limits>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <utility>
+
+#include "preprocess/diffusion_terms.h"
+
+namespace {
+
+// Element count of the float images. A negative extent or more elements than
+// a signed 32-bit count holds cannot be allocated.
+std::size_t imageElements(const ImageSize& size)
+{
+    const std::int64_t n = static_cast<std::int64_t>(size[0]) * size[1];
+    if (size[0] < 0 || size[1] < 0 || n > std::numeric_limits<std::int32_t>::max())
+        throw std::bad_alloc();
+    return static_cast<std::size_t>(n);
+}
+
+// Window sum of a direction kernel over the masked 3 x 3 neighbourhood. Only
+// the neighbour (+1) and the centre (-1) carry weight: a finite counting
+// sample under a 0 weight adds +0, which changes no sum that starts at +0, and
+// a sample that does not count contributes the same +0 here. An infinite
+// sample (a huge time step can produce one) would add inf x 0, not a number,
+// to the other directions; here it makes its own direction's flux 0 x inf
+// instead, so the pixel's weighted sum is not a number either way.
+inline float maskedDirectionSum(float neighbour, float centre)
+{
+    const float neighbourTerm = neighbour > 0.0f ? neighbour : 0.0f;
+    const float centreTerm = centre > 0.0f ? -centre : 0.0f;
+    return neighbourTerm + centreTerm;
+}
+
+// The q and c of a direction, kept for the pixel the direction points to: its
+// opposite difference there has the same q whenever both pixels count the same
+// number of samples, and c depends on q alone. Halves the exponentials.
+struct Conduction {
+    float q = std::numeric_limits<float>::quiet_NaN();  // NaN matches nothing
+    float c = 0.0f;
+};
+
+inline float conductionFor(float q, const Conduction& seen)
+{
+    return q == seen.q ? seen.c : diffusion::conductionOfSquaredRatio(q);
+}
+
+// Indices into the direction table of diffusion_terms.h, in its order.
+enum Direction { kN, kS, kW, kE, kNE, kSE, kSW, kNW };
+static_assert(diffusion::kNeighbourRow[kS] == 1 && diffusion::kNeighbourCol[kE] == 1 &&
+                  diffusion::kNeighbourRow[kNW] == -1 && diffusion::kNeighbourCol[kNW] == -1,
+              "direction indices follow the direction table");
+
+// What a row leaves for the next: the S, SE and SW conduction of each pixel.
+struct Downward {
+    Conduction s, se, sw;
+};
+
+// One iteration over the whole image, fused: for every pixel the eight masked
+// differences, their conduction and flux, the weighted sum and the update,
+// read from `in` only so that every difference sees the same state.
+void diffuseOnce(const float* in, float* out, std::int32_t rows, std::int32_t cols, float kf,
+                 const diffusion::FluxWeights& weights, double deltaT)
+{
+    using diffusion::kNeighbourCol;
+    using diffusion::kNeighbourRow;
+    const auto rowStart = [&](std::int32_t r) {
+        return in + static_cast<std::ptrdiff_t>(r) * cols;
+    };
+    const Conduction unseen;
+    std::vector<Downward> above(static_cast<std::size_t>(cols));
+    std::vector<Downward> current(static_cast<std::size_t>(cols));
+    for (std::int32_t r = 0; r < rows; ++r) {
+        // Rows beyond the border are absent: their samples are invalid (-1).
+        const float* const window[3] = {r > 0 ? rowStart(r - 1) : nullptr, rowStart(r),
+                                        r + 1 < rows ? rowStart(r + 1) : nullptr};
+        float* const target = out + static_cast<std::ptrdiff_t>(r) * cols;
+        Conduction west;  // the E conduction of the pixel to the left
+        for (std::int32_t c = 0; c < cols; ++c) {
+            float sample[3][3];
+            std::int32_t counted = 0;
+            for (int a = 0; a < 3; ++a) {
+                for (int b = 0; b < 3; ++b) {
+                    const std::int32_t column = c - 1 + b;
+                    const float p = (window[a] != nullptr && column >= 0 && column < cols)
+                                        ? window[a][column]
+                                        : -1.0f;
+                    sample[a][b] = p;
+                    counted += p > 0.0f ? 1 : 0;
+                }
+            }
+            const float centre = sample[1][1];
+            const auto n = static_cast<float>(counted);
+            float difference[diffusion::kDirectionCount];
+            float q[diffusion::kDirectionCount];
+            for (int d = 0; d < diffusion::kDirectionCount; ++d) {
+                const float neighbour = sample[1 + kNeighbourRow[d]][1 + kNeighbourCol[d]];
+                difference[d] = maskedDirectionSum(neighbour, centre) / n;
+                q[d] = diffusion::squaredRatio(difference[d], kf);
+            }
+            const std::size_t at = static_cast<std::size_t>(c);
+            float conduction[diffusion::kDirectionCount];
+            conduction[kN] = conductionFor(q[kN], above[at].s);
+            conduction[kS] = diffusion::conductionOfSquaredRatio(q[kS]);
+            conduction[kW] = conductionFor(q[kW], west);
+            conduction[kE] = diffusion::conductionOfSquaredRatio(q[kE]);
+            conduction[kNE] = conductionFor(q[kNE], c + 1 < cols ? above[at + 1].sw : unseen);
+            conduction[kSE] = diffusion::conductionOfSquaredRatio(q[kSE]);
+            conduction[kSW] = diffusion::conductionOfSquaredRatio(q[kSW]);
+            conduction[kNW] = conductionFor(q[kNW], c > 0 ? above[at - 1].se : unseen);
+            current[at] = {{q[kS], conduction[kS]},
+                           {q[kSE], conduction[kSE]},
+                           {q[kSW], conduction[kSW]}};
+            west = {q[kE], conduction[kE]};
+
+            float flux[diffusion::kDirectionCount];
+            for (int d = 0; d < diffusion::kDirectionCount; ++d)
+                flux[d] = conduction[d] * difference[d];
+            const float sum =
+                diffusion::weightedFluxSum(weights, flux[kN], flux[kS], flux[kW], flux[kE],
+                                           flux[kNE], flux[kSE], flux[kSW], flux[kNW]);
+            target[c] = diffusion::diffusedValue(centre, sum, deltaT);
+        }
+        above.swap(current);
+    }
+}
+
+}  // namespace
+
+std::vector<float> anisotropicDiffusion(const std::uint16_t* pixels, const ImageSize& size,
+                                        std::int32_t iterations, std::int32_t option,
+                                        std::int32_t kappa, double deltaT)
+{
+    if (option != 1)
+        throw std::invalid_argument("anisotropic diffusion: option " + std::to_string(option) +
+                                    " is not supported; only option 1 (exponential conduction)");
+    std::cout << "Anisotropico devuelve float" << std::endl;
+    std::cout << "iteraciones " << iterations << std::endl;
+    std::cout << "opcion " << option << std::endl;
+    std::cout << "kappa " << kappa << std::endl;
+    std::cout << "delta_t " << deltaT << std::endl;
+
+    const std::size_t n = imageElements(size);
+    std::vector<float> image(n);
+    for (std::size_t i = 0; i < n; ++i)
+        image[i] = static_cast<float>(pixels[i]);
+    if (iterations <= 0 || n == 0)
+        return image;
+
+    const diffusion::FluxWeights weights = diffusion::fluxWeights(1, 1, std::sqrt(2.0));
+    const auto kf = static_cast<float>(kappa);
+    std::vector<float> next(n);
+    for (std::int32_t it = 0; it < iterations; ++it) {
+        diffuseOnce(image.data(), next.data(), size[0], size[1], kf, weights, deltaT);
+        image.swap(next);
+    }
+    return image;
+}
+
+std::vector<float> directionalDifference(const float* image, const ImageSize& size,
+                                         const Matrix<float>& kernel, std::int32_t k)
+{
+    const std::int32_t rows = size[0];
+    const std::int32_t cols = size[1];
+    std::vector<float> result(imageElements(size));
+    const std::int32_t h = k / 2;
+    for (std::int32_t r = 0; r < rows; ++r) {
+        for (std::int32_t c = 0; c < cols; ++c) {
+            float sum = 0.0f;
+            std::int32_t counted = 0;
+            for (std::int32_t a = 0; a < k; ++a) {
+                const std::int32_t ir = r - h + a;
+                for (std::int32_t b = 0; b < k; ++b) {
+                    const std::int32_t ic = c - h + b;
+                    // The frame around the image holds -1: it never counts.
+                    const float p = (ir >= 0 && ir < rows && ic >= 0 && ic < cols)
+                                        ? image[static_cast<std::ptrdiff_t>(ir) * cols + ic]
+                                        : -1.0f;
+                    if (p > 0.0f) {
+                        sum += p * kernel[a][b];
+                        ++counted;
+                    }
+                }
+            }
+            // No counting sample: 0 / 0, not a number.
+            result[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
+                   static_cast<std::size_t>(c)] = sum / static_cast<float>(counted);
+        }
+    }
+    return result;
+}
+
+std::vector<float> multiplyImages(const float* a, const float* b, const ImageSize& size)
+{
+    std::vector<float> result(imageElements(size));
+    for (std::size_t i = 0; i < result.size(); ++i)
+        result[i] = a[i] * b[i];
+    return result;
+}
+
+std::vector<float> combineFluxes(std::int32_t dx, std::int32_t dy, double dd, const ImageSize& size,
+                                 const float* fN, const float* fS, const float* fW, const float* fE,
+                                 const float* fNE, const float* fSE, const float* fSW,
+                                 const float* fNW)
+{
+    const diffusion::FluxWeights weights = diffusion::fluxWeights(dx, dy, dd);
+    std::vector<float> result(imageElements(size));
+    for (std::size_t i = 0; i < result.size(); ++i)
+        result[i] = diffusion::weightedFluxSum(weights, fN[i], fS[i], fW[i], fE[i], fNE[i], fSE[i],
+                                               fSW[i], fNW[i]);
+    return result;
+}
