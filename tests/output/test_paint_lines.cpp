@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "line_fixtures.h"
+#include "output/paint_lines.h"
+#include "support/capture_stdout.h"
+
+namespace {
+
+constexpr int kX = 20;  // row length
+constexpr int kY = 10;  // rows
+
+using Image = std::vector<std::uint16_t>;
+
+Image withPoints(Image im, std::uint16_t value, std::vector<std::pair<int, int>> xy)
+{
+    for (const auto& [x, y] : xy)
+        im[static_cast<std::size_t>(y * kX + x)] = value;
+    return im;
+}
+
+}  // namespace
+
+TEST(PaintLines, LinesOnlyOrOverTheImageBelowTheBrightest)
+{
+    Image image(kX * kY, 40);
+    image[33] = 255;
+    const LineGroups lines = groupsOf({{segment(10.9, 5.2, 0.0, 3.0)}});
+    Image cleared = image, over = image;
+    CaptureStdout out;
+    paintLines(cleared.data(), ImageSize{kX, kY}, lines, 'c');
+    paintLines(over.data(), ImageSize{kX, kY}, lines, 'n');
+    EXPECT_EQ(out.text(), "Painting SL 1\n10, 5, 0, 3\nPainting SL 1\n10, 5, 0, 3\n");
+    EXPECT_EQ(cleared, withPoints(Image(kX * kY, 0), 105, {{10, 5}, {11, 5}, {12, 5}}));
+    EXPECT_EQ(over, withPoints(image, 105, {{10, 5}, {11, 5}, {12, 5}}));
+}
+
+TEST(PaintLines, ColumnZeroRowZeroAndOutsidePointsAreSkipped)
+{
+    Image im(kX * kY, 0);  // brightest 0: the line value wraps to 65386
+    CaptureStdout out;
+    paintLines(im.data(), ImageSize{kX, kY},
+               groupsOf({{segment(0, 3, 0, 3), segment(18, 7, 0, 5), segment(4, 0, 0, 4)}, {segment(2, 2, 0, 3.5)}}),
+               'n');
+    EXPECT_EQ(out.text(), "Painting SL 2\n0, 3, 0, 3\n18, 7, 0, 5\n4, 0, 0, 4\n2, 2, 0, 3.5\n");
+    EXPECT_EQ(im, withPoints(Image(kX * kY, 0), 65386, {{1, 3}, {2, 3}, {18, 7}, {19, 7}, {2, 2}, {3, 2}, {4, 2}, {5, 2}}));
+}
+
+TEST(PaintLines, WalkIsComputedInSinglePrecision)
+{
+    // sin(float pi) = -8.74e-8: 5 + t * sa rounds back to 5 in single precision
+    // for t = 1 and 2 (double would give 4.9999999) and drops below 5 at t = 3.
+    Image im(kX * kY, 255);
+    CaptureStdout out;
+    paintLines(im.data(), ImageSize{kX, kY}, groupsOf({{segment(10.0, 5.0, 3.1415926536, 4.0)}}), 'c');
+    EXPECT_EQ(out.text(), "Painting SL 1\n10, 5, 3.14159, 4\n");
+    EXPECT_EQ(im, withPoints(Image(kX * kY, 0), 105, {{10, 5}, {9, 5}, {8, 5}, {7, 4}}));
+
+    paintLines(im.data(), ImageSize{kX, kY}, LineGroups{}, 'c');
+    EXPECT_EQ(im, Image(kX * kY, 0));
+    EXPECT_EQ(out.text().substr(out.text().size() - 14), "Painting SL 0\n");
+}
