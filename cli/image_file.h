@@ -16,6 +16,10 @@ struct GreyImage {
 
 enum class ImageFormat { Tiff, Png, Pgm };
 
+// The largest image read: its 5 % cut (rows x cols x 10) still fits in 32 bits.
+// Images without pixels, or with more than this, are refused as unreadable.
+constexpr std::int64_t maxGreyImagePixels = 429496729;
+
 // Raised for a file that cannot be read or written; what() names the file and
 // the reason ("cannot open", "truncated", "not a supported image", ...).
 class ImageFileError : public std::runtime_error {

@@ -1,0 +1,7 @@
+#pragma once
+// The texts of --help, --version and the usage reminder after a usage error.
+#include <string>
+
+std::string usageText();
+std::string helpText();
+std::string versionText();

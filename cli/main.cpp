@@ -1,0 +1,35 @@
+// kestrano: the command-line front end of the line-detection pipeline.
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/help_text.h"
+#include "cli/run_command.h"
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    try {
+        const CommandLine command = parseCommandLine(arguments);
+        switch (command.action) {
+        case CommandAction::Help:
+            std::cout << helpText();
+            return 0;
+        case CommandAction::Version:
+            std::cout << versionText();
+            return 0;
+        case CommandAction::Run:
+            break;
+        }
+        return runCommand(command, std::cerr);
+    } catch (const UsageError& error) {
+        std::cerr << "kestrano: " << error.what() << "\n" << usageText()
+                  << "Try 'kestrano --help' for more information." << std::endl;
+        return 2;
+    } catch (const std::exception& error) {
+        std::cerr << "kestrano: error: " << error.what() << std::endl;
+        return 2;
+    }
+}

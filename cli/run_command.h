@@ -1,0 +1,12 @@
+#pragma once
+// "kestrano run": reads each input, runs the pipeline on it and writes its
+// results. Standard output carries only the pipeline's own lines; everything
+// the tool says goes to `messages`.
+#include <ostream>
+
+#include "cli/command_line.h"
+
+// Exit status of the run (usage errors are thrown as UsageError): 2 if an
+// input could not be read or a result not written, else 3 if a run failed,
+// else 0.
+int runCommand(const CommandLine& command, std::ostream& messages);
