@@ -1,0 +1,12 @@
+// GoogleTest entry for tests that need widgets: one QApplication for the whole
+// run, on the offscreen platform so that no display is needed.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
