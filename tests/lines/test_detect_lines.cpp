@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+
+#include "label_image.h"
+#include "lines/candidate_search.h"
+#include "lines/detect_lines.h"
+#include "lines/line_report.h"
+#include "lines/trace_line.h"
+#include "support/capture_stdout.h"
+
+namespace {
+
+StraightLine withLabel(std::uint32_t label, double length = 10.0)
+{
+    StraightLine line(1.0, 2.0, length, 0.0);
+    line.setLabel(label);
+    return line;
+}
+
+// Foreground 255 on 64 columns x 48 rows: a horizontal bar of 3 rows, a
+// vertical bar of 3 columns, a short bar of 2 rows.
+LabelImage threeBars()
+{
+    LabelImage img(64, 48);
+    img.fill(5, 10, 54, 12, 255);
+    img.fill(40, 16, 42, 45, 255);
+    img.fill(3, 40, 25, 41, 255);
+    return img;
+}
+
+}  // namespace
+
+TEST(GroupByLabel, KeysSpanTheLabelsPresent)
+{
+    const LineGroups groups = groupByLabel({withLabel(256), withLabel(258), withLabel(256, 4.0)});
+    ASSERT_EQ(groups.size(), 3u);
+    EXPECT_EQ(groupAt(groups, 0).size(), 2u);
+    EXPECT_EQ(groupAt(groups, 0)[1].length(), 4.0);
+    EXPECT_TRUE(groupAt(groups, 1).empty());
+    EXPECT_EQ(groupAt(groups, 2).size(), 1u);
+    EXPECT_TRUE(groupByLabel({}).empty());
+
+    StraightLine line(8.0, 2.0, 10.0, 0.0);
+    line.setLabel(256);
+    std::ostringstream report;
+    writeLineReport(report, line);
+    EXPECT_EQ(report.str(), "256, 10, 8.24621, 0, 0\n");
+}
+
+TEST(DetectLines, RefusesStepsBelowOneBeforeAnything)
+{
+    LabelImage img = threeBars();
+    const auto before = img.pixels;
+    CaptureStdout out;
+    try {
+        detectLines(img.pixels.data(), img.size, 0, 128, 20, 10, 100000);
+    } catch (const std::invalid_argument& e) {
+        EXPECT_STREQ(e.what(), "speed must be at least 1 (got 0)");
+    }
+    EXPECT_THROW(detectLines(img.pixels.data(), img.size, 2, -3, 20, 10, 100000),
+                 std::invalid_argument);
+    EXPECT_EQ(out.text(), "");
+    EXPECT_EQ(img.pixels, before);
+    EXPECT_EQ(img.size, (ImageSize{64, 48}));
+}
+
+TEST(DetectLines, NothingToTrace)
+{
+    LabelImage empty(16, 12);
+    CaptureStdout out;
+    EXPECT_TRUE(detectLines(empty.pixels.data(), empty.size, 2, 128, 40, 50, 100000).empty());
+    LabelImage img = threeBars();  // nAng 1: no direction
+    EXPECT_TRUE(detectLines(img.pixels.data(), img.size, 2, 1, 20, 10, 100000).empty());
+    EXPECT_EQ(out.text(),
+              "N lista= 0\nN Antes Optimiza: 0\nTamanho Mapa: 0\n"
+              "N lista= 3\n0\r1\r2\rN Antes Optimiza: 0\nTamanho Mapa: 0\n");
+}
+
+TEST(DetectLines, ThreeBarsEndToEnd)
+{
+    // Directions 0 and 1.5707963268, a hair past pi/2: the "vertical" rays
+    // drift into the column left of the seed from the second sample on, so
+    // only seeds in the right column of the vertical bar measure it.
+    LabelImage img = threeBars();
+    LineGroups groups;
+    CaptureStdout out;
+    groups = detectLines(img.pixels.data(), img.size, 2, 4, 20, 10, 100000);
+    // 30 candidates on the long bar (x = 6 .. 34, rows 10 and 12), 5 on the
+    // vertical one, 1 on the short one (x = 4; x = 6 gives length 20, not kept).
+    EXPECT_EQ(out.text(),
+              "N lista= 3\n0\r1\r2\rN Antes Optimiza: 36\nTamanho Mapa: 3\n"
+              "Nueva N Despues Optimiza 0: 1\n256, 49, 32.0975, 0, 0\n"
+              "Nueva N Despues Optimiza 1: 1\n256, 49, 32.0975, 0, 0\n"
+              "Nueva N Despues Optimiza 0: 1\n257, 30, 52.2015, 90, -1.95947e+11\n"
+              "Nueva N Despues Optimiza 1: 1\n257, 30, 52.2015, 90, -1.95947e+11\n");
+    ASSERT_EQ(groups.size(), 3u);
+    ASSERT_EQ(groupAt(groups, 0).size(), 1u);
+    EXPECT_EQ(groupAt(groups, 0)[0].x1(), 6.0);
+    EXPECT_EQ(groupAt(groups, 0)[0].x2(), 55.0);
+    ASSERT_EQ(groupAt(groups, 1).size(), 1u);
+    EXPECT_EQ(groupAt(groups, 1)[0].y2(), 46.0);
+    EXPECT_TRUE(groupAt(groups, 2).empty());  // a lone candidate is not kept
+    EXPECT_EQ(img.size, (ImageSize{64, 48}));
+    EXPECT_EQ(img.at(42, 45), 257);  // the labels stay in the buffer
+}
+
+TEST(DetectLines, AboveThreeHundredRegionsOnlyTheFirst94PercentAreVisited)
+{
+    // 301 isolated pixels, each kept with minSize -1 and each giving one
+    // candidate of length 1 at angle 0 when lMinLine is 0.
+    LabelImage img(64, 64);
+    for (int k = 0; k < 301; ++k)
+        img.at(2 * (k % 30) + 1, 2 * (k / 30) + 1) = 255;
+    CaptureStdout out;
+    EXPECT_EQ(detectLines(img.pixels.data(), img.size, 1, 2, 0, -1, 100000).size(), 282u);
+    EXPECT_NE(out.text().find("281\rN Antes Optimiza: 282\nTamanho Mapa: 282\n"),
+              std::string::npos);
+    EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
+}
+
+TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
+{
+    // Strokes and bars of six labels, in dense small and sparse wide images
+    // (long walks); the reference scans the whole grid per region with traceLine.
+    std::mt19937 rng(99);
+    auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    std::size_t total = 0;
+    for (int trial = 0; trial < 16; ++trial) {
+        const int w = trial % 2 ? 160 : 60, h = trial % 2 ? 120 : 50;
+        LabelImage img(w, h);
+        for (int b = 0; b < 30; ++b) {
+            const auto label = std::uint16_t(256 + b % 6);
+            const int x = uniform(0, w - 5), y = uniform(0, h - 5);
+            const double a = uniform(0, 628) / 100.0;
+            for (int t = 0; t < 40 && b % 2; ++t) {
+                const int px = x + int(std::lround(t * std::cos(a))),
+                          py = y + int(std::lround(t * std::sin(a)));
+                if (px >= 0 && px < w - 1 && py >= 0 && py < h - 1)
+                    img.fill(px, py, px + 1, py + 1, label);
+            }
+            if (b % 2 == 0)
+                img.fill(x, y, std::min(w - 1, x + uniform(0, 30)),
+                         std::min(h - 1, y + uniform(0, 4)), label);
+        }
+        const std::vector<std::uint32_t> labels{257, 256, 300, 259, 258, 70000, 261, 260};
+        const std::int32_t speed = uniform(1, 3), nAng = uniform(1, 40), lMinLine = uniform(-1, 15);
+        CaptureStdout out;
+        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels);
+        EXPECT_EQ(out.text(), "0\r1\r2\r3\r4\r5\r6\r7\r");
+        LineList scan;
+        for (std::uint32_t label : labels)
+            for (std::int32_t x = 0; x < w; x += speed)
+                for (std::int32_t y = 0; y < h; y += speed)
+                    for (std::int32_t k = 0; k < nAng / 2 && img.at(x, y) == label; ++k) {
+                        const double a = k * 6.2831853072 / nAng;
+                        const StraightLine l =
+                            traceLine(img.data(), img.size, x, y, a, lMinLine, label);
+                        if (l.valid() && l.length() > lMinLine)
+                            scan.push_back(l);
+                    }
+        ASSERT_EQ(fast.size(), scan.size()) << "trial " << trial;
+        for (std::size_t i = 0; i < scan.size(); ++i) {
+            const StraightLine &f = fast[i], &s = scan[i];
+            ASSERT_TRUE(f.label() == s.label() && f.angle() == s.angle() && f.x1() == s.x1() &&
+                        f.y1() == s.y1() && f.x2() == s.x2() && f.y2() == s.y2())
+                << "trial " << trial << " candidate " << i;
+        }
+        total += scan.size();
+    }
+    EXPECT_GT(total, 5000u);
+}

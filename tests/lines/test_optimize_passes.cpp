@@ -1,0 +1,150 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <vector>
+
+#include "label_image.h"
+#include "lines/optimize_passes.h"
+#include "lines/pruning_sweep.h"
+#include "support/capture_stdout.h"
+
+namespace {
+
+const double kStep = 6.2831853072 / 128;
+
+StraightLine makeLine(double x1, double y1, double x2, double y2, double length, double angle,
+                      std::uint32_t label)
+{
+    StraightLine line((x1 + x2) * 0.5, (y1 + y2) * 0.5, length, angle);
+    line.setX1(x1);
+    line.setY1(y1);
+    line.setX2(x2);
+    line.setY2(y2);
+    line.setLabel(label);
+    return line;
+}
+
+std::vector<std::uint32_t> labelsOf(const LineList& lines)
+{
+    std::vector<std::uint32_t> out;
+    for (const StraightLine& line : lines)
+        out.push_back(line.label());
+    return out;
+}
+
+using Ids = std::vector<std::uint32_t>;
+
+}  // namespace
+
+TEST(OptimizePasses, BackgroundPixelsAndPaths)
+{
+    LabelImage img(8, 8, 255);
+    EXPECT_TRUE(isBackgroundPixel(img.data(), img.size, 6, 6));   // last row and column count
+    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 1, 3));  // column 0 does not
+    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 3, 7));
+    img.at(4, 4) = 256;
+    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 3, 3));
+    EXPECT_TRUE(isBackgroundPixel(img.data(), img.size, 2, 2));
+
+    // d = 60 needs count > floor(0.2 d) = 12 as well as > minCount.
+    LabelImage open(80, 10);
+    open.fill(16, 0, 79, 9, 256);  // columns 2..14 qualify
+    EXPECT_TRUE(backgroundBetween(open.data(), open.size, 2, 4, 62, 4, 5));
+    open.at(15, 4) = 256;  // columns 2..13
+    EXPECT_FALSE(backgroundBetween(open.data(), open.size, 2, 4, 62, 4, 5));
+    EXPECT_FALSE(backgroundBetween(open.data(), open.size, 2, 4, 2.5, 4.5, -1));
+}
+
+TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
+{
+    // Background rows 4..15 between two bands: the paths from (2, 3) to
+    // (2, 15) and from (30, 3) to (30, 15) are 12 long with 10 background samples.
+    LabelImage img(40, 20, 256);
+    img.fill(0, 4, 39, 15, 0);
+    EXPECT_TRUE(backgroundBetween(img.data(), img.size, 2, 3, 2, 15, 5));
+    EXPECT_FALSE(backgroundBetween(img.data(), img.size, 2, 3, 2, 15, 10));
+    const StraightLine a = makeLine(2, 3, 30, 3, 28, 0.0, 1);
+    const LineList pair{a, makeLine(2, 15, 30, 15, 20, 0.0, 2)};
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, pair)), (Ids{1, 2}));
+
+    CaptureStdout out;
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, kStep)), (Ids{1}));  // 20
+    const LineList nearPi{a, makeLine(2, 15, 30, 15, 20, 3.1, 2)};  // signs differ: 5
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, kStep)), (Ids{1, 2}));
+    const LineList apart{a, makeLine(2, 3, 30, 3, 20, 0.5, 2)};  // never compared
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, kStep)), (Ids{1, 2}));
+    EXPECT_EQ(out.text(), "signo: 1\nsigno: -1\n");
+}
+
+TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
+{
+    const LabelImage img(30, 30, 256);  // no background: everything is connected
+    const StraightLine flat = makeLine(5, 5, 15, 5, 10, 0.0, 1);
+    const StraightLine rising = makeLine(5, 5, 15, 10, 12, 0.4636, 2);
+    const StraightLine falling = makeLine(5, 5, 0, 10, 12, 2.3, 3);
+    const StraightLine flatTie = makeLine(5, 5, 15, 5, 10, 0.0, 4);
+    // A slope of 0 has the sign of a positive slope.
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, rising})), (Ids{2}));
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, falling})), (Ids{1, 3}));
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, flatTie})), (Ids{1}));
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flatTie, flat})), (Ids{4}));
+    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {rising})), (Ids{2}));
+}
+
+// The sweep as written with indices into a deque, erasing in place.
+static LineList indexSweep(
+    LineList lines, const std::function<bool(const StraightLine&, const StraightLine&)>& prunes,
+    int& lastCases)
+{
+    for (std::int32_t i = 0; i < std::int32_t(lines.size()); ++i) {
+        const StraightLine a = lines.at(i);
+        for (std::int32_t j = i + 1; j < std::int32_t(lines.size()); ++j) {
+            const StraightLine b = lines.at(j);
+            if (!prunes(a, b))
+                continue;
+            if (b.length() > a.length()) {
+                lines.erase(lines.begin() + i);
+                if (j < std::int32_t(lines.size())) {
+                    --i;
+                    j = std::int32_t(lines.size());
+                } else {
+                    ++lastCases;
+                }
+            } else {
+                lines.erase(lines.begin() + j);
+                --j;
+            }
+        }
+    }
+    return lines;
+}
+
+TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
+{
+    std::mt19937 rng(777);
+    int lastCases = 0;
+    for (int trial = 0; trial < 3000; ++trial) {
+        const int n = std::uniform_int_distribution<int>(0, 24)(rng);
+        LineList lines;
+        for (int k = 0; k < n; ++k)  // lengths 1..4: many ties
+            lines.push_back(
+                makeLine(0, 0, 1, 1, std::uniform_int_distribution<int>(1, 4)(rng), 0.0, k));
+        // A fixed random relation, sparse or dense; the pairs asked are recorded.
+        std::bernoulli_distribution related(std::uniform_real_distribution<double>(0.05, 0.9)(rng));
+        std::vector<char> relation(std::size_t(n * n));
+        for (char& r : relation)
+            r = related(rng);
+        std::vector<std::uint32_t> askedFast, askedIndex;
+        auto oracle = [&](std::vector<std::uint32_t>& asked) {
+            return [&](const StraightLine& a, const StraightLine& b) {
+                asked.push_back(a.label() * 100 + b.label());
+                return relation[a.label() * n + b.label()] != 0;
+            };
+        };
+        const LineList fast = pruneSweep(lines, oracle(askedFast));
+        ASSERT_EQ(labelsOf(fast), labelsOf(indexSweep(lines, oracle(askedIndex), lastCases)));
+        ASSERT_EQ(askedFast, askedIndex) << "trial " << trial;
+    }
+    EXPECT_GT(lastCases, 100);  // A removed while B was the last element
+}

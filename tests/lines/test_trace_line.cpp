@@ -1,0 +1,77 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "label_image.h"
+#include "lines/trace_line.h"
+
+namespace {
+
+bool isPlaceholder(const StraightLine& l)
+{
+    return l.valid() && l.centerX() == 1.0 && l.centerY() == 1.0 && l.length() == 1.0 &&
+           l.angle() == 1.0;
+}
+
+}  // namespace
+
+TEST(StraightLine, ConstructionDerivesSlope)
+{
+    EXPECT_TRUE(StraightLine(1.0, 1.0, 1.0, 1.0).valid());
+    EXPECT_EQ(StraightLine(1.0, 1.0, 1.0, 1.0).slope(), 1.5574077246549023);
+    EXPECT_EQ(StraightLine(3.0, 4.0, 2.0, 0.0).slope(), 0.0);
+    EXPECT_FALSE(StraightLine().valid());
+}
+
+TEST(TraceLine, BarOfTenAtAngleZero)
+{
+    LabelImage img(20, 5);
+    img.fill(3, 2, 12, 2, 256);
+    const StraightLine line = traceLine(img.data(), img.size, 3, 2, 0.0, 5, 256);
+    EXPECT_EQ(line.x1(), 3.0);
+    EXPECT_EQ(line.y1(), 2.0);
+    EXPECT_EQ(line.x2(), 13.0);
+    EXPECT_EQ(line.y2(), 2.0);
+    EXPECT_EQ(line.length(), 10.0);
+    EXPECT_EQ(line.centerX(), 8.0);
+    EXPECT_EQ(line.centerY(), 2.0);
+    EXPECT_EQ(line.label(), 256u);
+    // count 11 is not greater than 11; pixels of another label do not count.
+    img.fill(14, 2, 19, 2, 257);
+    EXPECT_TRUE(isPlaceholder(traceLine(img.data(), img.size, 3, 2, 0.0, 11, 256)));
+}
+
+TEST(TraceLine, CountCarriesOverGapsAndSkipsOneSample)
+{
+    // Samples 0..2 and 5..9 hold the label, 3 and 10 do not; sample 4 is
+    // never taken, whatever it holds.
+    LabelImage img(20, 4);
+    img.fill(2, 1, 4, 1, 256);
+    img.fill(7, 1, 11, 1, 256);
+    for (std::uint16_t sample4 : {0, 256}) {
+        img.at(6, 1) = sample4;
+        const StraightLine line = traceLine(img.data(), img.size, 2, 1, 0.0, 5, 256);
+        EXPECT_EQ(line.x1(), 7.0);
+        EXPECT_EQ(line.x2(), 12.0);
+        EXPECT_EQ(line.length(), 5.0);
+        EXPECT_EQ(line.centerX(), 9.5);
+    }
+}
+
+TEST(TraceLine, ImageBorders)
+{
+    // From column 0 at an angle in (pi/2, pi), P(1) lies left of the image.
+    LabelImage img(10, 8);
+    img.fill(0, 3, 3, 6, 256);
+    const StraightLine left = traceLine(img.data(), img.size, 0, 3, 2.2, 1, 256);
+    EXPECT_EQ(left.x1(), 0.0);
+    EXPECT_EQ(left.x2(), std::cos(2.2));
+    EXPECT_EQ(left.length(), 1.0);
+    EXPECT_TRUE(isPlaceholder(traceLine(img.data(), img.size, 0, 3, 2.2, 2, 256)));
+    // Right border: reading on into the next row (all label) would extend the run.
+    img.fill(6, 1, 9, 1, 256);
+    img.fill(0, 2, 9, 2, 256);
+    const StraightLine right = traceLine(img.data(), img.size, 6, 1, 0.0, 3, 256);
+    EXPECT_EQ(right.x2(), 10.0);
+    EXPECT_EQ(right.length(), 4.0);
+}
