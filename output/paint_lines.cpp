@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "preprocess/pixel_conversions.h"
+#include "preprocess/pixel_count.h"
 
 namespace {
 
@@ -16,8 +17,8 @@ void paintLines(std::uint16_t* pixels, const ImageSize& size, LineGroups lines, 
 {
     const std::int32_t X = size[0];
     const std::int32_t Y = size[1];
-    // The pixel count is a 32-bit product; a wrapped, negative one means no pixels.
-    const std::int32_t N = static_cast<std::int32_t>(static_cast<std::int64_t>(X) * Y);
+    // A wrapped, negative pixel count means no pixels.
+    const std::int32_t N = pixelCount(size);
 
     std::uint16_t brightest = 0;
     for (std::int32_t i = 0; i < N; ++i)

@@ -63,14 +63,12 @@ void checkDetectionValues(const RunValues& v)
         throw std::invalid_argument("nBins must be at least 1 (got " + std::to_string(v.nBins) + ")");
 }
 
-// rows * cols as the signed 32-bit count of the buffer. A count that does not
-// fit cannot be allocated, so it fails as an allocation does.
-std::int32_t pixelCount(const ImageSize& size)
+// rows * cols as the signed 32-bit length of the buffer. A length that is
+// negative or does not fit cannot be allocated, so it fails as allocation does.
+std::int32_t bufferLength(const ImageSize& size)
 {
     const std::int64_t n = static_cast<std::int64_t>(size[0]) * size[1];
-    if (n > std::numeric_limits<std::int32_t>::max() || n < std::numeric_limits<std::int32_t>::min())
-        throw std::bad_alloc();
-    if (n < 0)
+    if (n < 0 || n > std::numeric_limits<std::int32_t>::max())
         throw std::bad_alloc();
     return static_cast<std::int32_t>(n);
 }
@@ -146,7 +144,7 @@ void runPipeline(std::uint16_t* pixels, ImageSize& size, ParamList params, const
     const char outputType = tipoOutput.empty() ? '\0' : tipoOutput[0];
     std::cout << "Tipo Salida: " << outputType << std::endl;
 
-    const std::int32_t n = pixelCount(size);
+    const std::int32_t n = bufferLength(size);
     std::vector<std::uint16_t> backup(static_cast<std::size_t>(n));
     copyPixels(backup.data(), pixels, n);
 
