@@ -4,9 +4,11 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/output_plan.h"
 #include "cli/run_parameters.h"
+#include "temp_folder.h"
 
-TEST(CommandLine, OptionsMayFollowOrPrecedeInputs)
+TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
 {
     const CommandLine c = parseCommandLine({"run", "--set", "nAng=64", "a.tif", "--no-lines", "b.png",
                                             "--out-dir=out", "--set=th=", "--data-dir", "d", "--", "--odd.pgm"});
@@ -18,11 +20,19 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputs)
     EXPECT_FALSE(c.noSmoothing);
     EXPECT_EQ(parseCommandLine({"run", "x", "--help"}).action, CommandAction::Help);
 
+    // Syntax errors, then clashes that only the output plan sees; both are refused before anything runs.
+    TempFolder folder;
+    const std::string a = folder / "a.pgm";
+    writeBytes(a, "P5\n1 1\n255\n\x07");
+    std::filesystem::create_directory(folder / "sub");
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
              {}, {"convert", "a.tif"}, {"run"}, {"run", "a.tif", "--set", "=5"}, {"run", "a.tif", "--set"},
-             {"run", "a.tif", "--bogus"}, {"run", "a.tif", "--no-lines=1"}, {"run", "a.tif", "b.tif", "-o", "x.tif"},
-             {"run", "a.tif", "-o", "x.tif", "--out-dir", "d"}, {"run", "a.tif", "-o", "x.tif", "-o", "y.tif"}})
-        EXPECT_THROW(parseCommandLine(arguments), UsageError) << ::testing::PrintToString(arguments);
+             {"run", "a.tif", "--set", "x"}, {"run", "a.tif", "--bogus"}, {"run", "a.tif", "--no-lines=1"},
+             {"run", "a.tif", "b.tif", "-o", "x.tif"}, {"run", "a.tif", "-o", "x.tif", "--out-dir", "d"},
+             {"run", "a.tif", "-o", "x.tif", "-o", "y.tif"}, {"run", a, "-o", folder / "sub/../a.pgm"},
+             {"run", a, "--out-dir", folder.path()}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
+             {"run", a, "-o", "a.jpg"}, {"run", a, "-o", folder / "nowhere/a.tif"}})
+        EXPECT_THROW(planOutputs(parseCommandLine(arguments)), UsageError) << ::testing::PrintToString(arguments);
 }
 
 TEST(RunParameters, SetEntriesActAsTheHostList)

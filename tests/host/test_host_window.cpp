@@ -1,4 +1,4 @@
-// The host window driven as a user would: open a file, apply a filter from the
+// The host window driven as a user would: open a file, apply filters from the
 // Filters menu, answer the dialogs, save.
 #include <QAction>
 #include <QDir>
@@ -21,36 +21,17 @@ namespace {
 GreyImage barsImage()
 {
     GreyImage image{64, 80, std::vector<std::uint16_t>(64 * 80, 1000)};
-    auto bar = [&image](int r0, int r1, int c0, int c1) {
-        for (int r = r0; r < r1; ++r)
-            for (int c = c0; c < c1; ++c)
+    for (int r = 0; r < 64; ++r)
+        for (int c = 0; c < 80; ++c)
+            if ((r >= 10 && r < 14 && c >= 6 && c < 74) ||
+                (r >= 20 && r < 60 && c >= 30 && c < 34) ||
+                (r >= 48 && r < 52 && c >= 40 && c < 76))
                 image.pixels[r * 80 + c] = 40000;
-    };
-    bar(10, 14, 6, 74);
-    bar(20, 60, 30, 34);
-    bar(48, 52, 40, 76);
     return image;
 }
 
-// Each test runs in a fresh working directory holding bars.pgm.
-class HostWindowTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(workDir.isValid());
-        QDir::setCurrent(workDir.path());
-        qputenv("KESTRANO_PLUGIN_DIR", KESTRANO_TEST_PLUGIN_DIR);
-        writeGreyImage("bars.pgm", barsImage());
-    }
-    void TearDown() override { QDir::setCurrent(previousDir); }
-
-    QString previousDir = QDir::currentPath();
-    QTemporaryDir workDir;
-};
-
 // Scribbles on the buffer, then fails, as a broken plug-in might.
-class BrokenFilter : public FilterInterface {
-public:
+struct BrokenFilter : FilterInterface {
     QStringList filterNames() const override { return {"Broken"}; }
     void applyFilter(HostImage* image) override
     {
@@ -61,38 +42,22 @@ public:
 
 }  // namespace
 
-TEST_F(HostWindowTest, KestranoFullReplacesTheImageAndWritesItsDataFiles)
+TEST(HostWindow, AFailingFilterKeepsTheImageWhileKestranoFullReplacesIt)
 {
+    QTemporaryDir work;
+    ASSERT_TRUE(work.isValid());
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    writeGreyImage("bars.pgm", barsImage());
+    EXPECT_EQ(HostWindow(work.path()).filterAction("Kestrano Full"), nullptr);  // no plug-ins there
+
+    qputenv("KESTRANO_PLUGIN_DIR", KESTRANO_TEST_PLUGIN_DIR);
     HostWindow window(pluginFolder());
-    ASSERT_TRUE(window.openImage("bars.pgm"));
-    const QImage before = window.shownImage();
-    EXPECT_EQ(before, displayImage(barsImage()));
-    QAction* action = window.filterAction("Kestrano Full");
-    ASSERT_NE(action, nullptr);
-
-    onModalDialog(pressRun);
-    {
-        CaptureStdout quiet;
-        action->trigger();
-    }
-    EXPECT_NE(window.image().pixels, barsImage().pixels);
-    EXPECT_NE(window.shownImage(), before);
-    for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"})
-        EXPECT_TRUE(QDir("data").exists(name)) << name;
-
-    ASSERT_TRUE(window.saveImage("result.tif"));
-    std::vector<std::string> warnings;
-    EXPECT_EQ(readGreyImage("result.tif", warnings).pixels, window.image().pixels);
-}
-
-TEST_F(HostWindowTest, AFailingFilterKeepsTheImage)
-{
-    HostWindow window(QDir::currentPath());  // a folder without plug-ins
-    EXPECT_EQ(window.filterAction("Kestrano Full"), nullptr);
     BrokenFilter broken;
     window.addFilter(&broken, "Broken");
     ASSERT_TRUE(window.openImage("bars.pgm"));
     const QImage before = window.shownImage();
+    EXPECT_EQ(before, displayImage(barsImage()));
 
     QString message;
     onModalDialog([&message](QWidget* modal) {
@@ -104,6 +69,23 @@ TEST_F(HostWindowTest, AFailingFilterKeepsTheImage)
     EXPECT_EQ(message, "broken on purpose");
     EXPECT_EQ(window.image().pixels, barsImage().pixels);
     EXPECT_EQ(window.shownImage(), before);
+
+    QAction* kestranoFull = window.filterAction("Kestrano Full");
+    ASSERT_NE(kestranoFull, nullptr);
+    onModalDialog(pressRun);
+    {
+        CaptureStdout quiet;
+        kestranoFull->trigger();
+    }
+    EXPECT_NE(window.image().pixels, barsImage().pixels);
+    EXPECT_NE(window.shownImage(), before);
+    for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"})
+        EXPECT_TRUE(QDir("data").exists(name)) << name;
+
+    ASSERT_TRUE(window.saveImage("result.tif"));
+    std::vector<std::string> warnings;
+    EXPECT_EQ(readGreyImage("result.tif", warnings).pixels, window.image().pixels);
+    QDir::setCurrent(previous);
 }
 
 TEST(DisplayImage, SpreadsTheImageRangeOverEightBits)

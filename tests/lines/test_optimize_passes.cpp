@@ -11,7 +11,7 @@
 
 namespace {
 
-const double kStep = 6.2831853072 / 128;
+using Ids = std::vector<std::uint32_t>;
 
 StraightLine makeLine(double x1, double y1, double x2, double y2, double length, double angle,
                       std::uint32_t label)
@@ -25,15 +25,39 @@ StraightLine makeLine(double x1, double y1, double x2, double y2, double length,
     return line;
 }
 
-std::vector<std::uint32_t> labelsOf(const LineList& lines)
+Ids labelsOf(const LineList& lines)
 {
-    std::vector<std::uint32_t> out;
+    Ids out;
     for (const StraightLine& line : lines)
         out.push_back(line.label());
     return out;
 }
 
-using Ids = std::vector<std::uint32_t>;
+// The sweep as written with indices into a deque, erasing in place.
+LineList indexSweep(LineList lines,
+                    const std::function<bool(const StraightLine&, const StraightLine&)>& prunes,
+                    int& lastCases)
+{
+    for (std::int32_t i = 0; i < std::int32_t(lines.size()); ++i) {
+        const StraightLine a = lines.at(i);
+        for (std::int32_t j = i + 1; j < std::int32_t(lines.size()); ++j) {
+            if (!prunes(a, lines.at(j)))
+                continue;
+            if (lines.at(j).length() > a.length()) {
+                lines.erase(lines.begin() + i);
+                if (j < std::int32_t(lines.size())) {
+                    --i;
+                    j = std::int32_t(lines.size());
+                } else {
+                    ++lastCases;
+                }
+            } else {
+                lines.erase(lines.begin() + j--);
+            }
+        }
+    }
+    return lines;
+}
 
 }  // namespace
 
@@ -68,12 +92,13 @@ TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
     const LineList pair{a, makeLine(2, 15, 30, 15, 20, 0.0, 2)};
     EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, pair)), (Ids{1, 2}));
 
+    const double step = 6.2831853072 / 128;
     CaptureStdout out;
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, kStep)), (Ids{1}));  // 20
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, step)), (Ids{1}));  // 20
     const LineList nearPi{a, makeLine(2, 15, 30, 15, 20, 3.1, 2)};  // signs differ: 5
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, kStep)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, step)), (Ids{1, 2}));
     const LineList apart{a, makeLine(2, 3, 30, 3, 20, 0.5, 2)};  // never compared
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, kStep)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, step)), (Ids{1, 2}));
     EXPECT_EQ(out.text(), "signo: 1\nsigno: -1\n");
 }
 
@@ -84,40 +109,10 @@ TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
     const StraightLine rising = makeLine(5, 5, 15, 10, 12, 0.4636, 2);
     const StraightLine falling = makeLine(5, 5, 0, 10, 12, 2.3, 3);
     const StraightLine flatTie = makeLine(5, 5, 15, 5, 10, 0.0, 4);
-    // A slope of 0 has the sign of a positive slope.
+    // A slope of 0 has the sign of a positive slope; on equal lengths the earlier stays.
     EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, rising})), (Ids{2}));
     EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, falling})), (Ids{1, 3}));
     EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, flatTie})), (Ids{1}));
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flatTie, flat})), (Ids{4}));
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {rising})), (Ids{2}));
-}
-
-// The sweep as written with indices into a deque, erasing in place.
-static LineList indexSweep(
-    LineList lines, const std::function<bool(const StraightLine&, const StraightLine&)>& prunes,
-    int& lastCases)
-{
-    for (std::int32_t i = 0; i < std::int32_t(lines.size()); ++i) {
-        const StraightLine a = lines.at(i);
-        for (std::int32_t j = i + 1; j < std::int32_t(lines.size()); ++j) {
-            const StraightLine b = lines.at(j);
-            if (!prunes(a, b))
-                continue;
-            if (b.length() > a.length()) {
-                lines.erase(lines.begin() + i);
-                if (j < std::int32_t(lines.size())) {
-                    --i;
-                    j = std::int32_t(lines.size());
-                } else {
-                    ++lastCases;
-                }
-            } else {
-                lines.erase(lines.begin() + j);
-                --j;
-            }
-        }
-    }
-    return lines;
 }
 
 TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
@@ -128,15 +123,14 @@ TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
         const int n = std::uniform_int_distribution<int>(0, 24)(rng);
         LineList lines;
         for (int k = 0; k < n; ++k)  // lengths 1..4: many ties
-            lines.push_back(
-                makeLine(0, 0, 1, 1, std::uniform_int_distribution<int>(1, 4)(rng), 0.0, k));
+            lines.push_back(makeLine(0, 0, 1, 1, std::uniform_int_distribution<int>(1, 4)(rng), 0.0, k));
         // A fixed random relation, sparse or dense; the pairs asked are recorded.
         std::bernoulli_distribution related(std::uniform_real_distribution<double>(0.05, 0.9)(rng));
         std::vector<char> relation(std::size_t(n * n));
         for (char& r : relation)
             r = related(rng);
-        std::vector<std::uint32_t> askedFast, askedIndex;
-        auto oracle = [&](std::vector<std::uint32_t>& asked) {
+        Ids askedFast, askedIndex;
+        auto oracle = [&](Ids& asked) {
             return [&](const StraightLine& a, const StraightLine& b) {
                 asked.push_back(a.label() * 100 + b.label());
                 return relation[a.label() * n + b.label()] != 0;

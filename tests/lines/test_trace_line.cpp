@@ -15,27 +15,13 @@ bool isPlaceholder(const StraightLine& l)
 
 }  // namespace
 
-TEST(StraightLine, ConstructionDerivesSlope)
-{
-    EXPECT_TRUE(StraightLine(1.0, 1.0, 1.0, 1.0).valid());
-    EXPECT_EQ(StraightLine(1.0, 1.0, 1.0, 1.0).slope(), 1.5574077246549023);
-    EXPECT_EQ(StraightLine(3.0, 4.0, 2.0, 0.0).slope(), 0.0);
-    EXPECT_FALSE(StraightLine().valid());
-}
-
 TEST(TraceLine, BarOfTenAtAngleZero)
 {
+    EXPECT_EQ(StraightLine(1.0, 1.0, 1.0, 1.0).slope(), 1.5574077246549023);
     LabelImage img(20, 5);
     img.fill(3, 2, 12, 2, 256);
     const StraightLine line = traceLine(img.data(), img.size, 3, 2, 0.0, 5, 256);
-    EXPECT_EQ(line.x1(), 3.0);
-    EXPECT_EQ(line.y1(), 2.0);
-    EXPECT_EQ(line.x2(), 13.0);
-    EXPECT_EQ(line.y2(), 2.0);
-    EXPECT_EQ(line.length(), 10.0);
-    EXPECT_EQ(line.centerX(), 8.0);
-    EXPECT_EQ(line.centerY(), 2.0);
-    EXPECT_EQ(line.label(), 256u);
+    EXPECT_EQ(geometry(line), (Geometry{256, 0, 3, 2, 13, 2, 10, 8, 2}));
     // count 11 is not greater than 11; pixels of another label do not count.
     img.fill(14, 2, 19, 2, 257);
     EXPECT_TRUE(isPlaceholder(traceLine(img.data(), img.size, 3, 2, 0.0, 11, 256)));
@@ -50,11 +36,8 @@ TEST(TraceLine, CountCarriesOverGapsAndSkipsOneSample)
     img.fill(7, 1, 11, 1, 256);
     for (std::uint16_t sample4 : {0, 256}) {
         img.at(6, 1) = sample4;
-        const StraightLine line = traceLine(img.data(), img.size, 2, 1, 0.0, 5, 256);
-        EXPECT_EQ(line.x1(), 7.0);
-        EXPECT_EQ(line.x2(), 12.0);
-        EXPECT_EQ(line.length(), 5.0);
-        EXPECT_EQ(line.centerX(), 9.5);
+        EXPECT_EQ(geometry(traceLine(img.data(), img.size, 2, 1, 0.0, 5, 256)),
+                  (Geometry{256, 0, 7, 1, 12, 1, 5, 9.5, 1}));
     }
 }
 

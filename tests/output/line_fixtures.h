@@ -1,12 +1,11 @@
 #pragma once
-// Segments, group maps and a scratch directory for the output tests.
+// Segments and a scratch directory for the output tests.
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include "lines/straight_line.h"
 
@@ -19,23 +18,12 @@ inline StraightLine segment(double x1, double y1, double angle, double length)
     return line;
 }
 
-inline LineGroups groupsOf(const std::vector<LineList>& lists)
-{
-    LineGroups groups;
-    for (std::size_t g = 0; g < lists.size(); ++g)
-        groups[static_cast<int>(g)] = lists[g];
-    return groups;
-}
-
-class ScratchDir {
-public:
-    ScratchDir() { std::filesystem::create_directories(path_); }
-    ~ScratchDir() { std::filesystem::remove_all(path_); }
-    std::string file(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_ = std::filesystem::temp_directory_path() /
-                                  ("kestrano-output-" + std::to_string(::getpid()));
+struct ScratchDir {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("kestrano-output-" + std::to_string(::getpid()));
+    ScratchDir() { std::filesystem::create_directories(path); }
+    ~ScratchDir() { std::filesystem::remove_all(path); }
+    std::string file(const std::string& name) const { return (path / name).string(); }
 };
 
 inline std::string readFile(const std::string& name)

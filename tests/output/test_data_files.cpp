@@ -8,16 +8,14 @@
 
 TEST(DataFiles, TotalThenOneValuePerLineGroupByGroup)
 {
-    const LineGroups lines = groupsOf({{segment(1, 1, std::acos(-1.0) / 4, 2.5), segment(1, 1, 3.1415926536, 100.0)},
-                                       {segment(1, 1, 0.0, 7.25)}});
+    const LineGroups lines = {
+        {0, {segment(1, 1, std::acos(-1.0) / 4, 2.5), segment(1, 1, 3.1415926536, 100.0)}},
+        {1, {segment(1, 1, 0.0, 7.25)}}};
     ScratchDir dir;
-    {
-        std::ofstream old(dir.file("dataLen.dat"));
-        old << "9\n1\n2\n3\n4\n5\n6\n7\n8\n9\n";
-    }
+    std::ofstream(dir.file("dataLen.dat")) << "9\n1\n2\n3\n4\n5\n6\n7\n8\n9\n";
     writeLengthData(lines, dir.file("dataLen.dat"));
     writeAngleData(lines, dir.file("dataAng.dat"));
-    writeAngleData(groupsOf({{}, {}}), dir.file("none.dat"));
+    writeAngleData(LineGroups{{0, {}}, {1, {}}}, dir.file("none.dat"));
     EXPECT_EQ(readFile(dir.file("dataLen.dat")), "3\n2.5\n100\n7.25\n");  // replaced, not appended
     EXPECT_EQ(readFile(dir.file("dataAng.dat")), "3\n45\n180\n0\n");
     EXPECT_EQ(readFile(dir.file("none.dat")), "0\n");

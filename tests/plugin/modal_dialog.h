@@ -4,19 +4,17 @@
 #include <QApplication>
 #include <QPushButton>
 #include <QTimer>
-#include <QWidget>
 #include <functional>
 
 inline void onModalDialog(std::function<void(QWidget*)> action)
 {
     auto* timer = new QTimer(qApp);
     QObject::connect(timer, &QTimer::timeout, [timer, action]() {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        action(modal);
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            action(modal);
+        }
     });
     timer->start(5);
 }

@@ -11,108 +11,83 @@
 
 namespace {
 
-QSpinBox* spin(Dialog& d, const char* name) { return d.findChild<QSpinBox*>(QLatin1String(name)); }
-
-QString textOf(const QAbstractButton* b) { return b->text(); }
-QString textOf(const QGroupBox* g) { return g->title(); }
-QString textOf(const QSpinBox* s) { return s->objectName(); }
-
-template <class W>
+// Group titles, button texts and spin box names of the widgets on screen.
 QStringList visibleTexts(Dialog& d)
 {
     QStringList texts;
-    for (W* widget : d.findChildren<W*>())
-        if (widget->isVisible())
-            texts << textOf(widget);
+    for (QGroupBox* group : d.findChildren<QGroupBox*>())
+        if (group->isVisible())
+            texts << group->title();
+    for (QAbstractButton* button : d.findChildren<QAbstractButton*>())
+        if (button->isVisible())
+            texts << button->text();
+    for (QSpinBox* box : d.findChildren<QSpinBox*>())
+        if (box->isVisible())
+            texts << box->objectName();
     return texts;
 }
 
-// Runs the dialog modally; `act` answers it from inside exec().
-DialogValues runDialog(const std::function<void(Dialog&, QWidget*)>& act)
+// Runs the dialog modally, `act` answering it from inside exec(); returns the
+// run list for no host parameters at position (-7, 0, 12).
+ParamList runList(const std::function<void(Dialog&, QWidget*)>& act)
 {
+    const std::int32_t position[3] = {-7, 0, 12};
     Dialog d;
     onModalDialog([&d, act](QWidget* modal) { act(d, modal); });
     d.exec();
     EXPECT_FALSE(d.isVisible());
-    return dialogValues(d);
+    ParamList list = startParamList({}, position);
+    addDialogValues(list, dialogValues(d));
+    return list;
 }
 
-void clearChecks(Dialog& d)
-{
-    for (QCheckBox* box : d.findChildren<QCheckBox*>())
-        box->setChecked(false);
-}
-
-const std::int32_t position[3] = {-7, 0, 12};
-
-const ParamList untouchedRunList = {
+const ParamList initialRunList = {
     {"positionX", "-7"}, {"positionY", "0"}, {"positionZ", "12"}, {"nAng", "128"},
     {"lLine", "75"}, {"lMinLine", "40"}, {"speed", "2"}, {"minSize", "50"},
     {"maxSize", "100000"}, {"nBins", "10"}, {"tipoOutput", "n"}, {"nIts", "25"},
     {"s", "1"}, {"w", "2"}, {"th", "150"}, {"dl", "t"}};
 
+// Cleared stages leave out their fields and names ("nIts", "s", "w", "th", "dl").
+const ParamList editedRunList = {
+    {"positionX", "-7"}, {"positionY", "0"}, {"positionZ", "12"}, {"nAng", "300"},
+    {"lLine", "75"}, {"lMinLine", "40"}, {"speed", "2"}, {"minSize", "50"},
+    {"maxSize", "100000"}, {"nBins", "10"}, {"tipoOutput", "c"}};
+
 }  // namespace
 
-TEST(Dialog, UntouchedRunGivesTheInitialValuesAndSixteenEntries)
+TEST(Dialog, RunTakesTheEditsWhileEscapeOrCloseKeepTheInitialValues)
 {
-    ParamList list = startParamList({}, position);
-    addDialogValues(list, runDialog([](Dialog&, QWidget* modal) { pressRun(modal); }));
-    EXPECT_EQ(list, untouchedRunList);
-}
-
-TEST(Dialog, ClearedStagesLeaveTheirFieldsAndNamesOut)
-{
-    const DialogValues v = runDialog([](Dialog& d, QWidget* modal) {
-        spin(d, "nAng")->setValue(300);
-        spin(d, "s")->setValue(9);
-        clearChecks(d);
-        d.findChildren<QRadioButton*>().constFirst()->setChecked(true);  // "Straight Lines Only"
-        pressRun(modal);
-    });
-    EXPECT_EQ(v.nAng, 300);
-    EXPECT_EQ(v.s, 1);  // not read while "Gradient Filter" is off
-    EXPECT_EQ(v.tipoOutput, 'c');
-    ParamList list;
-    addDialogValues(list, v);
-    EXPECT_EQ(list.size(), 8u);  // no "nIts", "s", "w", "th" or "dl"
-}
-
-TEST(Dialog, EscapeOrCloseKeepsTheInitialValues)
-{
-    for (bool escape : {true, false}) {
-        const DialogValues v = runDialog([escape](Dialog& d, QWidget* modal) {
-            spin(d, "nAng")->setValue(300);
-            clearChecks(d);
-            if (escape)
-                QTest::keyClick(modal, Qt::Key_Escape);
-            else
-                modal->close();
+    EXPECT_EQ(runList([](Dialog&, QWidget* modal) { pressRun(modal); }), initialRunList);
+    const std::function<void(QWidget*)> endings[] = {
+        pressRun, [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); },
+        [](QWidget* m) { m->close(); }};
+    for (int i = 0; i < 3; ++i) {
+        const ParamList list = runList([&](Dialog& d, QWidget* modal) {
+            d.findChild<QSpinBox*>("nAng")->setValue(300);
+            for (QCheckBox* box : d.findChildren<QCheckBox*>())
+                box->setChecked(false);
+            // The first radio button is "Straight Lines Only".
+            d.findChildren<QRadioButton*>().constFirst()->setChecked(true);
+            endings[i](modal);
         });
-        ParamList list = startParamList({}, position);
-        addDialogValues(list, v);
-        EXPECT_EQ(list, untouchedRunList) << (escape ? "escape" : "close");
+        EXPECT_EQ(list, i == 0 ? editedRunList : initialRunList) << "run, escape, close: " << i;
     }
 }
 
-TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnly)
+TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnlyAndClampsValues)
 {
     Dialog d;
     d.show();
     EXPECT_EQ(d.windowTitle(), "Skeletonization");
-    EXPECT_EQ(visibleTexts<QGroupBox>(d), (QStringList{"Preprocessing Parameters", "SL Parameters"}));
-    EXPECT_EQ(visibleTexts<QAbstractButton>(d),
-              (QStringList{"Smoothing Filter", "Gradient Filter", "Thresholding", "Line Detector", "Run"}));
-    EXPECT_EQ(visibleTexts<QSpinBox>(d), (QStringList{"nAng", "lMinLine"}));
+    EXPECT_EQ(visibleTexts(d), (QStringList{"Preprocessing Parameters", "SL Parameters",
+                                            "Smoothing Filter", "Gradient Filter", "Thresholding",
+                                            "Line Detector", "Run", "nAng", "lMinLine"}));
     EXPECT_EQ(d.findChildren<QSpinBox*>().size(), 11);
     EXPECT_EQ(d.findChildren<QRadioButton*>().size(), 2);
-}
 
-TEST(Dialog, ValuesBeyondTheRangeAreClamped)
-{
-    Dialog d;
-    QSpinBox* nAng = spin(d, "nAng");
-    nAng->setValue(5000);
-    EXPECT_EQ(nAng->value(), 1440);
-    nAng->setValue(-3);
-    EXPECT_EQ(nAng->value(), 1);
+    QSpinBox* nAng = d.findChild<QSpinBox*>("nAng");
+    for (auto [typed, kept] : {std::pair{5000, 1440}, std::pair{-3, 1}}) {
+        nAng->setValue(typed);
+        EXPECT_EQ(nAng->value(), kept);
+    }
 }

@@ -7,24 +7,20 @@
 
 namespace {
 
-// Regions labelled 256, 257, ...; region k lists (k, 0, 0), (k, 1, 0), ...
+// Regions labelled 256, 257, ...; region k of n pixels lists n times (k, n, 0).
 RegionTable tableWithCounts(const std::vector<std::int32_t>& counts)
 {
     RegionTable t;
     t.count = static_cast<std::int32_t>(counts.size());
+    t.pixelCounts = t.interiorCounts = counts;
+    t.borderCounts.assign(counts.size(), 0);
+    t.pointIndices = t.borderIndices = std::vector<std::vector<std::uint32_t>>(counts.size());
+    t.borderPoints.resize(counts.size());
     for (std::int32_t k = 0; k < t.count; ++k) {
         const std::int32_t n = counts[static_cast<std::size_t>(k)];
         t.labels.push_back(256u + static_cast<std::uint32_t>(k));
-        t.pixelCounts.push_back(n);
-        t.borderCounts.push_back(0);
-        t.interiorCounts.push_back(n);
         t.centroids.push_back(Point3{k, n / 2, 0});
-        t.points.emplace_back();
-        t.pointIndices.emplace_back(static_cast<std::size_t>(n), 7u);
-        for (std::int32_t i = 0; i < n; ++i)
-            t.points.back().push_back(Point3{k, i, 0});
-        t.borderPoints.emplace_back();
-        t.borderIndices.emplace_back();
+        t.points.emplace_back(static_cast<std::size_t>(n), Point3{k, n, 0});
     }
     return t;
 }
@@ -38,8 +34,7 @@ TEST(SizeFilter, KeepsCountsStrictlyBetweenTheBounds)
     ASSERT_EQ(t.count, 1);
     EXPECT_EQ(t.labels, std::vector<std::uint32_t>{257});
     EXPECT_EQ(t.centroids[0], (Point3{1, 25, 0}));
-    EXPECT_EQ(t.points[0].size(), 50u);
-    EXPECT_EQ(t.points[0][49], (Point3{1, 49, 0}));
+    EXPECT_EQ(t.points[0], std::vector<Point3>(50, Point3{1, 50, 0}));
 
     EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 99, 100}), 100, 10).labels,
               (std::vector<std::uint32_t>{257, 258}));
