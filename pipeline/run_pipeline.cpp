@@ -2,8 +2,6 @@
 
 #include <cstdint>
 #include <iostream>
-#include <limits>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -17,6 +15,7 @@
 #include "preprocess/anisotropic_diffusion.h"
 #include "preprocess/gradient_filter.h"
 #include "preprocess/pixel_conversions.h"
+#include "preprocess/pixel_count.h"
 #include "preprocess/thresholding.h"
 
 namespace {
@@ -61,16 +60,6 @@ void checkDetectionValues(const RunValues& v)
         throw std::invalid_argument("nAng must be at least 1 (got " + std::to_string(v.nAng) + ")");
     if (v.nBins < 1)
         throw std::invalid_argument("nBins must be at least 1 (got " + std::to_string(v.nBins) + ")");
-}
-
-// rows * cols as the signed 32-bit length of the buffer. A length that is
-// negative or does not fit cannot be allocated, so it fails as allocation does.
-std::int32_t bufferLength(const ImageSize& size)
-{
-    const std::int64_t n = static_cast<std::int64_t>(size[0]) * size[1];
-    if (n < 0 || n > std::numeric_limits<std::int32_t>::max())
-        throw std::bad_alloc();
-    return static_cast<std::int32_t>(n);
 }
 
 void copyPixels(std::uint16_t* to, const std::uint16_t* from, std::int32_t n)
@@ -144,7 +133,7 @@ void runPipeline(std::uint16_t* pixels, ImageSize& size, ParamList params, const
     const char outputType = tipoOutput.empty() ? '\0' : tipoOutput[0];
     std::cout << "Tipo Salida: " << outputType << std::endl;
 
-    const std::int32_t n = bufferLength(size);
+    const std::int32_t n = allocatablePixelCount(size);
     std::vector<std::uint16_t> backup(static_cast<std::size_t>(n));
     copyPixels(backup.data(), pixels, n);
 

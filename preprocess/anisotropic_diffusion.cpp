@@ -4,23 +4,19 @@
 #include <cstddef>
 #include <iostream>
 #include <limits>
-#include <new>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
 #include "preprocess/diffusion_terms.h"
+#include "preprocess/pixel_count.h"
 
 namespace {
 
-// Element count of the float images. A negative extent or more elements than
-// a signed 32-bit count holds cannot be allocated.
+// Element count of the float images.
 std::size_t imageElements(const ImageSize& size)
 {
-    const std::int64_t n = static_cast<std::int64_t>(size[0]) * size[1];
-    if (size[0] < 0 || size[1] < 0 || n > std::numeric_limits<std::int32_t>::max())
-        throw std::bad_alloc();
-    return static_cast<std::size_t>(n);
+    return static_cast<std::size_t>(allocatablePixelCount(size));
 }
 
 // Window sum of a direction kernel over the masked 3 x 3 neighbourhood. Only
