@@ -92,53 +92,48 @@ bool writeRows(png_structp png, png_infop info, std::FILE* file, const std::uint
     return true;
 }
 
-class PngReader {
+// libpng's read or write state with its info block, released on every path.
+template <bool Writing>
+class PngHandle {
 public:
-    PngReader()
+    PngHandle()
     {
-        png_ = png_create_read_struct(PNG_LIBPNG_VER_STRING, &message_, recordErrorAndJump, ignoreWarning);
+        png_ = Writing ? png_create_write_struct(PNG_LIBPNG_VER_STRING, &message_,
+                                                 recordErrorAndJump, ignoreWarning)
+                       : png_create_read_struct(PNG_LIBPNG_VER_STRING, &message_,
+                                                recordErrorAndJump, ignoreWarning);
         if (png_)
             info_ = png_create_info_struct(png_);
-        if (!png_ || !info_)
+        if (!png_ || !info_) {
+            release();
             throw std::bad_alloc();
+        }
     }
-    ~PngReader() { png_destroy_read_struct(&png_, &info_, nullptr); }
-    PngReader(const PngReader&) = delete;
-    PngReader& operator=(const PngReader&) = delete;
+    ~PngHandle() { release(); }
+    PngHandle(const PngHandle&) = delete;
+    PngHandle& operator=(const PngHandle&) = delete;
 
     png_structp png() const { return png_; }
     png_infop info() const { return info_; }
     const char* message() const { return message_.text; }
 
 private:
-    PngMessage message_;
-    png_structp png_ = nullptr;
-    png_infop info_ = nullptr;
-};
-
-class PngWriter {
-public:
-    PngWriter()
+    void release()
     {
-        png_ = png_create_write_struct(PNG_LIBPNG_VER_STRING, &message_, recordErrorAndJump, ignoreWarning);
-        if (png_)
-            info_ = png_create_info_struct(png_);
-        if (!png_ || !info_)
-            throw std::bad_alloc();
+        if (!png_)
+            return;
+        if (Writing)
+            png_destroy_write_struct(&png_, &info_);
+        else
+            png_destroy_read_struct(&png_, &info_, nullptr);
     }
-    ~PngWriter() { png_destroy_write_struct(&png_, &info_); }
-    PngWriter(const PngWriter&) = delete;
-    PngWriter& operator=(const PngWriter&) = delete;
 
-    png_structp png() const { return png_; }
-    png_infop info() const { return info_; }
-    const char* message() const { return message_.text; }
-
-private:
     PngMessage message_;
     png_structp png_ = nullptr;
     png_infop info_ = nullptr;
 };
+using PngReader = PngHandle<false>;
+using PngWriter = PngHandle<true>;
 
 int channelCount(int colourType)
 {
