@@ -18,26 +18,25 @@
 #include <string>
 #include <vector>
 
-#include "cli/image_file.h"
-#include "pipeline/run_pipeline.h"
-#include "plugin/run_settings.h"
+#include "core/kestrano.h"
+#include "core/run_settings.h"
+#include "imageio/image_file.h"
+
+using namespace kestrano;
 
 namespace {
 
 double runSeconds(const GreyImage& image, const DialogValues& values, const std::string& dataDir)
 {
-    std::vector<std::uint16_t> pixels = image.pixels;
-    ImageSize size{image.rows, image.cols};
     const std::int32_t origin[3] = {0, 0, 0};
     ParamList list = startParamList({}, origin);
     addDialogValues(list, values);
 
-    std::ostringstream sink;  // the pipeline's progress lines are not part of the timing
-    std::streambuf* old = std::cout.rdbuf(sink.rdbuf());
+    // The pipeline's progress lines are not part of the timing.
     const auto start = std::chrono::steady_clock::now();
-    runPipeline(pixels.data(), size, list, dataDir);
+    const RunResult result = run(image.pixels.data(), image.rows, image.cols, list);
     const auto stop = std::chrono::steady_clock::now();
-    std::cout.rdbuf(old);
+    (void)dataDir;
     return std::chrono::duration<double>(stop - start).count();
 }
 

@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+namespace kestrano {
+
 namespace {
 
 class ArgumentCursor {
@@ -119,3 +121,5 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments)
         throw UsageError("-o names one output image; use --out-dir with several inputs");
     return command;
 }
+
+}  // namespace kestrano

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+namespace kestrano {
+
 enum class CommandAction { Run, Help, Version };
 
 struct CommandLine {
@@ -30,3 +32,5 @@ public:
 
 // `arguments` excludes the program name. Throws UsageError.
 CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+}  // namespace kestrano

@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+namespace kestrano {
+
 namespace fs = std::filesystem;
 
 StagedDataFolder::StagedDataFolder(const std::string& base)
@@ -49,3 +51,5 @@ void StagedDataFolder::publish(const std::string& target)
                                   error.message() + ")");
     }
 }
+
+}  // namespace kestrano

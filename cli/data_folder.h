@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace kestrano {
+
 class DataFolderError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -28,3 +30,5 @@ public:
 private:
     std::string path_;
 };
+
+}  // namespace kestrano

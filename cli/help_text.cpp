@@ -3,7 +3,9 @@
 #include <iomanip>
 #include <sstream>
 
-#include "plugin/run_settings.h"
+#include "core/run_settings.h"
+
+namespace kestrano {
 
 #ifndef KESTRANO_VERSION
 #define KESTRANO_VERSION "unknown"
@@ -79,3 +81,5 @@ result; 3 the pipeline failed (for example a --set value that is not a number).
 )";
     return text.str();
 }
+
+}  // namespace kestrano

@@ -8,6 +8,8 @@
 #include "cli/help_text.h"
 #include "cli/run_command.h"
 
+using namespace kestrano;
+
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);

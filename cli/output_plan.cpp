@@ -4,7 +4,9 @@
 #include <set>
 #include <system_error>
 
-#include "cli/image_file.h"
+#include "imageio/image_file.h"
+
+namespace kestrano {
 
 namespace fs = std::filesystem;
 
@@ -84,3 +86,5 @@ std::vector<InputPlan> planOutputs(const CommandLine& command)
     }
     return plans;
 }
+
+}  // namespace kestrano

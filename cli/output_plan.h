@@ -6,6 +6,8 @@
 
 #include "cli/command_line.h"
 
+namespace kestrano {
+
 struct InputPlan {
     std::string input;
     std::string name;        // the input's file name, for progress lines
@@ -17,3 +19,5 @@ struct InputPlan {
 // a missing output folder, two inputs with the same stem, or an output that
 // is one of the inputs.
 std::vector<InputPlan> planOutputs(const CommandLine& command);
+
+}  // namespace kestrano

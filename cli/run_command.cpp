@@ -2,16 +2,23 @@
 
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "cli/data_folder.h"
-#include "cli/image_file.h"
 #include "cli/output_plan.h"
 #include "cli/run_parameters.h"
-#include "pipeline/run_pipeline.h"
+#include "core/kestrano.h"
+#include "imageio/image_file.h"
+#include "output/data_files.h"
+#include "output/histograms.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -20,6 +27,29 @@ enum class Outcome { Done, NotRead, NotWritten, RunFailed };
 void report(std::ostream& messages, const char* kind, const std::string& text)
 {
     messages << "kestrano: " << kind << ": " << text << std::endl;
+}
+
+// Writes one data file and checks every step, so that a full disk is an
+// error rather than a short file.
+void writeCheckedFile(const std::string& path, const std::function<void(std::ostream&)>& write)
+{
+    std::ofstream out(path);
+    if (out)
+        write(out);
+    if (out)
+        out.close();
+    if (!out)
+        throw DataFolderError("cannot write " + path);
+}
+
+void writeDataFiles(const RunResult& result, const std::string& folder)
+{
+    writeCheckedFile(folder + "/dataLen.dat", [&](std::ostream& o) { writeLengthData(o, result.lines); });
+    writeCheckedFile(folder + "/dataAng.dat", [&](std::ostream& o) { writeAngleData(o, result.lines); });
+    writeCheckedFile(folder + "/histoLen.dat",
+                     [&](std::ostream& o) { writeHistogram(o, result.lengthHistogram); });
+    writeCheckedFile(folder + "/histoAng.dat",
+                     [&](std::ostream& o) { writeHistogram(o, result.angleHistogram); });
 }
 
 // The data files are staged in a fresh folder inside `dataBase`, the same file
@@ -50,9 +80,16 @@ Outcome processInput(const InputPlan& plan, const ParamList& params, const std::
         }
     }
 
-    ImageSize size{image.rows, image.cols};
+    RunOptions options;
+    options.log = &std::cout;
     try {
-        runPipeline(image.pixels.data(), size, params, staging ? staging->path() : plan.dataFolder);
+        RunResult result = run(image.pixels.data(), image.rows, image.cols, params, options);
+        image.pixels = std::move(result.image);
+        if (staging)
+            writeDataFiles(result, staging->path());
+    } catch (const DataFolderError& error) {
+        report(messages, "error", error.what());
+        return Outcome::NotWritten;
     } catch (const std::exception& error) {
         report(messages, "error", plan.input + ": the run failed: " + error.what());
         return Outcome::RunFailed;
@@ -104,3 +141,5 @@ int runCommand(const CommandLine& command, std::ostream& messages)
     }
     return anyNotDone ? 2 : anyRunFailed ? 3 : 0;
 }
+
+}  // namespace kestrano

@@ -6,7 +6,11 @@
 
 #include "cli/command_line.h"
 
+namespace kestrano {
+
 // Exit status of the run (usage errors are thrown as UsageError): 2 if an
 // input could not be read or a result not written, else 3 if a run failed,
 // else 0.
 int runCommand(const CommandLine& command, std::ostream& messages);
+
+}  // namespace kestrano

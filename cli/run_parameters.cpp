@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace kestrano {
+
 DialogValues dialogValuesFor(const CommandLine& command)
 {
     DialogValues values;
@@ -22,3 +24,5 @@ ParamList buildParamList(const CommandLine& command)
     addDialogValues(list, dialogValuesFor(command));
     return list;
 }
+
+}  // namespace kestrano

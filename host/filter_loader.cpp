@@ -5,7 +5,7 @@
 #include <QLibrary>
 #include <QPluginLoader>
 
-#include "plugin/filter_interface.h"
+#include "contract/filter_interface.h"
 
 QString pluginFolder()
 {

@@ -14,10 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "contract/filter_interface.h"
+#include "contract/host_image.h"
 #include "host/filter_loader.h"
 #include "host/image_view.h"
-#include "plugin/filter_interface.h"
-#include "plugin/host_image.h"
+
+using namespace kestrano;
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QMainWindow>
 #include <QString>
 
-#include "cli/image_file.h"
+#include "imageio/image_file.h"
 
 class FilterInterface;
 class ImageView;
@@ -26,19 +26,19 @@ public:
     void addFilter(FilterInterface* filter, const QString& name);
     QAction* filterAction(const QString& name) const;
 
-    const GreyImage& image() const { return current; }
+    const kestrano::GreyImage& image() const { return current; }
     const QImage& shownImage() const;
 
 private:
     void chooseAndOpen();
     void chooseAndSave();
     void applyFilter(FilterInterface* filter, const QString& name);
-    void showImage(const GreyImage& image);
+    void showImage(const kestrano::GreyImage& image);
     void showError(const QString& title, const QString& text);
 
     ImageView* view;
     QMenu* filtersMenu;
     QAction* saveAsAction;
     QAction* noFiltersAction = nullptr;
-    GreyImage current;
+    kestrano::GreyImage current;
 };

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdint>
 
+using namespace kestrano;
+
 QImage displayImage(const GreyImage& image)
 {
     QImage picture(image.cols, image.rows, QImage::Format_Grayscale8);

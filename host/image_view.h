@@ -4,19 +4,19 @@
 #include <QImage>
 #include <QScrollArea>
 
-#include "cli/image_file.h"
+#include "imageio/image_file.h"
 
 class QLabel;
 
 // The 8-bit picture shown for image: min..max mapped linearly onto 0..255
 // (a constant image shows black).
-QImage displayImage(const GreyImage& image);
+QImage displayImage(const kestrano::GreyImage& image);
 
 class ImageView : public QScrollArea {
 public:
     explicit ImageView(QWidget* parent = nullptr);
 
-    void setImage(const GreyImage& image);
+    void setImage(const kestrano::GreyImage& image);
     const QImage& shownImage() const { return shown; }
 
 private:

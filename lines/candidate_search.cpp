@@ -1,21 +1,24 @@
 #include "lines/candidate_search.h"
 
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
+#include "core/angles.h"
 #include "lines/label_clearance.h"
 #include "lines/label_extents.h"
 #include "lines/ray_walk.h"
 #include "lines/seed_buckets.h"
 
+namespace kestrano {
+
 LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std::int32_t speed,
                          std::int32_t nAng, std::int32_t lMinLine,
-                         const std::vector<std::uint32_t>& labels)
+                         const std::vector<std::uint32_t>& labels, std::ostream& log)
 {
     const std::int32_t half = nAng / 2;
     std::vector<double> angles, cosines, sines;
     for (std::int32_t k = 0; k < half; ++k) {
-        const double angle = k * 6.2831853072 / nAng;
+        const double angle = k * kTwoPi / nAng;
         angles.push_back(angle);
         cosines.push_back(std::cos(angle));
         sines.push_back(std::sin(angle));
@@ -29,7 +32,7 @@ LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std
     const LabelExtents extents(buffer, size, labels);
     LineList candidates;
     for (std::size_t r = 0; r < labels.size(); ++r) {
-        std::cout << static_cast<std::int32_t>(r) << '\r';
+        log << static_cast<std::int32_t>(r) << '\r';
         const std::uint32_t label = labels[r];
         const LabelExtent& extent = extents.of(label);
         const LabelClearance clearance(buffer, size, label, extent);
@@ -45,3 +48,5 @@ LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std
     }
     return candidates;
 }
+
+}  // namespace kestrano

@@ -1,22 +1,23 @@
 #include "lines/detect_lines.h"
 
 #include <algorithm>
-#include <iostream>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "core/angles.h"
+#include "core/numeric.h"
 #include "lines/candidate_search.h"
 #include "lines/line_report.h"
 #include "lines/optimize_passes.h"
-#include "preprocess/pixel_conversions.h"
 #include "regions/labelling.h"
 #include "regions/size_filter.h"
 
-namespace {
+namespace kestrano {
 
-constexpr double kTwoPi = 6.2831853072;
+namespace {
 
 void requireAtLeastOne(const char* name, std::int32_t value)
 {
@@ -33,35 +34,37 @@ std::int32_t cappedRegionCount(std::int32_t count)
 
 }  // namespace
 
-LineGroups detectLines(std::uint16_t* buffer, ImageSize& size, std::int32_t speed,
+LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_t speed,
                        std::int32_t nAng, std::int32_t lMinLine, std::int32_t minSize,
-                       std::int32_t maxSize)
+                       std::int32_t maxSize, std::ostream& log, DetectionCounts* counts)
 {
     requireAtLeastOne("speed", speed);
     requireAtLeastOne("nAng", nAng);
 
-    // Labelling sees {rows, row length}; the caller gets its order back even
-    // when labelling fails.
-    std::swap(size[0], size[1]);
-    RegionTable regions;
-    try {
-        regions = filterRegionsBySize(labelRegions(buffer, size, 255), maxSize, minSize);
-    } catch (...) {
-        std::swap(size[0], size[1]);
-        throw;
-    }
-    std::swap(size[0], size[1]);
+    // Labelling sees {rows, row length}.
+    const ImageSize rowsFirst{size[1], size[0]};
+    RegionTable labelled = labelRegions(buffer, rowsFirst, 255, log);
+    DetectionCounts seen;
+    seen.labelled = labelled.count;
+    for (const std::int32_t pixels : labelled.pixelCounts)
+        seen.tooLarge += pixels >= maxSize && pixels > minSize ? 1 : 0;
+    const RegionTable regions = filterRegionsBySize(std::move(labelled), maxSize, minSize, log);
+    seen.kept = regions.count;
 
     const std::int32_t count = cappedRegionCount(regions.count);
     const std::size_t visitedCount =
         std::min(regions.labels.size(), static_cast<std::size_t>(std::max<std::int32_t>(count, 0)));
+    seen.visited = static_cast<std::int32_t>(visitedCount);
     const std::vector<std::uint32_t> visited(
         regions.labels.begin(), regions.labels.begin() + static_cast<std::ptrdiff_t>(visitedCount));
-    LineList candidates = traceCandidates(buffer, size, speed, nAng, lMinLine, visited);
+    LineList candidates = traceCandidates(buffer, size, speed, nAng, lMinLine, visited, log);
+    seen.candidates = candidates.size();
+    if (counts != nullptr)
+        *counts = seen;
 
-    std::cout << "N Antes Optimiza: " << static_cast<std::uint64_t>(candidates.size()) << std::endl;
+    log << "N Antes Optimiza: " << static_cast<std::uint64_t>(candidates.size()) << std::endl;
     const LineGroups groups = groupByLabel(std::move(candidates));
-    std::cout << "Tamanho Mapa: " << static_cast<std::uint64_t>(groups.size()) << std::endl;
+    log << "Tamanho Mapa: " << static_cast<std::uint64_t>(groups.size()) << std::endl;
 
     const double angleStep = kTwoPi / nAng;
     LineGroups result;
@@ -70,15 +73,15 @@ LineGroups detectLines(std::uint16_t* buffer, ImageSize& size, std::int32_t spee
         const LineList& group = groupAt(groups, g);
         if (group.size() > 1) {
             const LineList pass0 = optimizePass0(buffer, size, group);
-            std::cout << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size())
+            log << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size())
                       << std::endl;
             for (const StraightLine& line : pass0)
-                writeLineReport(std::cout, line);
-            out = optimizePass1(buffer, size, pass0, angleStep);
-            std::cout << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(out.size())
+                writeLineReport(log, line);
+            out = optimizePass1(buffer, size, pass0, angleStep, log);
+            log << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(out.size())
                       << std::endl;
             for (const StraightLine& line : out)
-                writeLineReport(std::cout, line);
+                writeLineReport(log, line);
         }
         result[g] = std::move(out);
     }
@@ -107,3 +110,5 @@ LineGroups groupByLabel(LineList lines)
         groups[static_cast<int>(g)] = std::move(byKey[static_cast<std::size_t>(g)]);
     return groups;
 }
+
+}  // namespace kestrano

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace kestrano {
+
 LabelClearance::LabelClearance(const std::uint16_t* labels, const ImageSize& size,
                                std::uint32_t label, const LabelExtent& extent)
 {
@@ -74,3 +76,5 @@ std::int64_t RegionGuide::firstPossibleIndex(const ray_walk::Sample& p, std::int
                                                  static_cast<std::int64_t>(std::floor(p.y)));
     return i + std::max<std::int64_t>(clearance - 1, 1);
 }
+
+}  // namespace kestrano

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/image_size.h"
 #include "lines/label_extents.h"
 #include "lines/ray_walk.h"
-#include "plugin/image_size.h"
+
+namespace kestrano {
 
 class LabelClearance {
 public:
@@ -47,3 +49,5 @@ private:
     ExtentCutoff cutoff_;
     const LabelClearance& clearance_;
 };
+
+}  // namespace kestrano

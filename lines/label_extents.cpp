@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace kestrano {
+
 LabelExtents::LabelExtents(const std::uint16_t* labels, const ImageSize& size,
                            const std::vector<std::uint32_t>& wanted)
     : slot_(65536, -1)
@@ -85,3 +87,5 @@ bool ExtentCutoff::noLaterSampleBelongs(const ray_walk::Sample& p) const
     return xIncreasing_ ? fx > static_cast<double>(extent_.maxX[r])
                         : fx < static_cast<double>(extent_.minX[r]);
 }
+
+}  // namespace kestrano

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "core/image_size.h"
 #include "lines/ray_walk.h"
-#include "plugin/image_size.h"
+
+namespace kestrano {
 
 struct LabelExtent {
     std::int32_t top = 0;
@@ -48,3 +50,5 @@ private:
     bool xIncreasing_;
     bool usable_;
 };
+
+}  // namespace kestrano

@@ -1,14 +1,16 @@
 #include "lines/optimize_passes.h"
+#include "lines/pruning_background.h"
 
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
+#include "core/angles.h"
+#include "core/numeric.h"
 #include "lines/pruning_sweep.h"
-#include "preprocess/pixel_conversions.h"
+
+namespace kestrano {
 
 namespace {
-
-constexpr double kPi = 3.1415926536;
 
 // floor(v) as a signed 32-bit integer, where only values inside the image
 // matter: anything else (out of range or not a number) yields -1.
@@ -81,7 +83,7 @@ LineList optimizePass0(const std::uint16_t* buffer, const ImageSize& size, LineL
 }
 
 LineList optimizePass1(const std::uint16_t* buffer, const ImageSize& size, LineList lines,
-                       double angleStep)
+                       double angleStep, std::ostream& log)
 {
     return pruneSweep(lines, [&](const StraightLine& a, const StraightLine& b) {
         // Directions near 0 and near pi describe nearly the same undirected line.
@@ -89,7 +91,9 @@ LineList optimizePass1(const std::uint16_t* buffer, const ImageSize& size, LineL
         if (!(dTheta <= angleStep || dTheta >= kPi - angleStep))
             return false;
         const int sign = slopeSign(a) * slopeSign(b);
-        std::cout << "signo: " << sign << std::endl;
+        log << "signo: " << sign << std::endl;
         return linesConnected(buffer, size, a, b, sign < 0 ? 5 : 20);
     });
 }
+
+}  // namespace kestrano

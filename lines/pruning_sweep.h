@@ -12,7 +12,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "lines/straight_line.h"
+#include "core/straight_line.h"
+
+namespace kestrano {
 
 template <typename PrunesPair>
 LineList pruneSweep(const LineList& lines, PrunesPair&& prunes)
@@ -67,3 +69,5 @@ LineList pruneSweep(const LineList& lines, PrunesPair&& prunes)
         kept.push_back(items[k]);
     return kept;
 }
+
+}  // namespace kestrano

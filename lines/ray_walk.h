@@ -7,8 +7,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "lines/straight_line.h"
-#include "plugin/image_size.h"
+#include "core/image_size.h"
+#include "core/straight_line.h"
+
+namespace kestrano {
 
 namespace ray_walk {
 
@@ -137,3 +139,5 @@ StraightLine walkRay(const std::uint16_t* labels, const ImageSize& size, std::in
 }
 
 }  // namespace ray_walk
+
+}  // namespace kestrano

@@ -1,5 +1,7 @@
 #include "lines/seed_buckets.h"
 
+namespace kestrano {
+
 SeedBuckets::SeedBuckets(const std::uint16_t* buffer, const ImageSize& size, std::int32_t speed,
                          const std::vector<std::uint32_t>& labels)
     : bucketOfRegion_(labels.size(), -1)
@@ -33,3 +35,5 @@ const std::vector<SeedPoint>& SeedBuckets::seedsOf(std::size_t region) const
     const std::int32_t b = bucketOfRegion_[region];
     return b < 0 ? none_ : buckets_[static_cast<std::size_t>(b)];
 }
+
+}  // namespace kestrano

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/image_size.h"
+#include "core/image_size.h"
+
+namespace kestrano {
 
 struct SeedPoint {
     std::int32_t x;
@@ -26,3 +28,5 @@ private:
     std::vector<std::vector<SeedPoint>> buckets_;
     std::vector<SeedPoint> none_;
 };
+
+}  // namespace kestrano

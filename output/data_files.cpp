@@ -2,6 +2,10 @@
 
 #include <fstream>
 
+#include "core/angles.h"
+
+namespace kestrano {
+
 namespace {
 
 // Total segment count; every group number from 0 up must be present.
@@ -13,30 +17,49 @@ std::int32_t totalLines(const LineGroups& lines)
     return total;
 }
 
-// The total, then valueOf(line) for every line, group by group; nothing when
-// the file cannot be opened.
+// The total, then valueOf(line) for every line, group by group.
 template <typename ValueOf>
-void writeLineValues(const LineGroups& lines, const std::string& fileName, ValueOf valueOf)
+void writeLineValues(std::ostream& out, const LineGroups& lines, ValueOf valueOf)
 {
     const std::int32_t total = totalLines(lines);
-    std::ofstream out(fileName);
-    if (!out)
-        return;
     out << total << "\n";
     for (int g = 0; g < static_cast<int>(lines.size()); ++g)
         for (const StraightLine& line : groupAt(lines, g))
             out << valueOf(line) << "\n";
 }
 
+double lengthOf(const StraightLine& line) { return line.length(); }
+double degreesOf(const StraightLine& line) { return toDegrees(line.angle()); }
+
+template <typename ValueOf>
+void writeLineValueFile(const LineGroups& lines, const std::string& fileName, ValueOf valueOf)
+{
+    totalLines(lines);  // a missing group fails before the file is touched
+    std::ofstream out(fileName);
+    if (out)
+        writeLineValues(out, lines, valueOf);
+}
+
 }  // namespace
 
-void writeLengthData(LineGroups lines, std::string fileName)
+void writeLengthData(std::ostream& out, const LineGroups& lines)
 {
-    writeLineValues(lines, fileName, [](const StraightLine& line) { return line.length(); });
+    writeLineValues(out, lines, lengthOf);
 }
 
-void writeAngleData(LineGroups lines, std::string fileName)
+void writeAngleData(std::ostream& out, const LineGroups& lines)
 {
-    writeLineValues(lines, fileName,
-                    [](const StraightLine& line) { return line.angle() * 180.0 / 3.1415926536; });
+    writeLineValues(out, lines, degreesOf);
 }
+
+void writeLengthData(const LineGroups& lines, const std::string& fileName)
+{
+    writeLineValueFile(lines, fileName, lengthOf);
+}
+
+void writeAngleData(const LineGroups& lines, const std::string& fileName)
+{
+    writeLineValueFile(lines, fileName, degreesOf);
+}
+
+}  // namespace kestrano

@@ -9,7 +9,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "preprocess/pixel_conversions.h"
+#include "core/angles.h"
+#include "core/numeric.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -64,11 +67,9 @@ void forEachLine(const LineGroups& lines, Visit visit)
             visit(line);
 }
 
-double degrees(double radians) { return radians * 180.0 / 3.1415926536; }
-
 }  // namespace
 
-Histogram lengthHistogram(LineGroups lines, std::int32_t nBins)
+Histogram lengthHistogram(const LineGroups& lines, std::int32_t nBins)
 {
     Histogram h = emptyHistogram(nBins);
 
@@ -97,7 +98,7 @@ Histogram lengthHistogram(LineGroups lines, std::int32_t nBins)
     return h;
 }
 
-Histogram angleHistogram(LineGroups lines, std::int32_t nBins)
+Histogram angleHistogram(const LineGroups& lines, std::int32_t nBins)
 {
     Histogram h = emptyHistogram(nBins);
 
@@ -105,7 +106,7 @@ Histogram angleHistogram(LineGroups lines, std::int32_t nBins)
         const double width = 180.0 / nBins;
         setScaledEdges(h, width);
         forEachLine(lines, [&](const StraightLine& line) {
-            const double d = degrees(line.angle());
+            const double d = toDegrees(line.angle());
             // Each bin takes the angles up to and including its upper edge;
             // bin 0 also takes 0 itself.
             std::int64_t b = truncToInt32(std::ceil(d / width));
@@ -116,21 +117,27 @@ Histogram angleHistogram(LineGroups lines, std::int32_t nBins)
     } else {
         setUnitEdges(h);
         forEachLine(lines, [&](const StraightLine& line) {
-            const double d = degrees(line.angle());
+            const double d = toDegrees(line.angle());
             countInBin(h, truncToInt32(std::floor(d)), "line angle (degrees)", d);
         });
     }
     return h;
 }
 
-void writeHistogram(Histogram histogram, std::string fileName)
+void writeHistogram(const Histogram& histogram, const std::string& fileName)
 {
     std::ofstream out(fileName);
-    if (!out)
-        return;
+    if (out)
+        writeHistogram(out, histogram);
+}
+
+void writeHistogram(std::ostream& out, const Histogram& histogram)
+{
     out << histogram.binCount << "\n";
     const std::size_t stored = std::min(histogram.binValues.size(), histogram.binCounts.size());
     for (std::int32_t i = 0; i < histogram.binCount && static_cast<std::size_t>(i) < stored; ++i)
         out << histogram.binValues[static_cast<std::size_t>(i)] << "\t"
             << histogram.binCounts[static_cast<std::size_t>(i)] << "\n";
 }
+
+}  // namespace kestrano

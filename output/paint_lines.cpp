@@ -1,10 +1,12 @@
 #include "output/paint_lines.h"
 
 #include <cmath>
-#include <iostream>
+#include <ostream>
 
-#include "preprocess/pixel_conversions.h"
-#include "preprocess/pixel_count.h"
+#include "core/numeric.h"
+#include "core/pixel_count.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -13,7 +15,8 @@ std::int32_t floorToInt(float v) { return truncToInt32(static_cast<double>(std::
 
 }  // namespace
 
-void paintLines(std::uint16_t* pixels, const ImageSize& size, LineGroups lines, char outputType)
+void paintLines(std::uint16_t* pixels, const ImageSize& size, const LineGroups& lines,
+                char outputType, std::ostream& log)
 {
     const std::int32_t X = size[0];
     const std::int32_t Y = size[1];
@@ -32,7 +35,7 @@ void paintLines(std::uint16_t* pixels, const ImageSize& size, LineGroups lines, 
             pixels[i] = 0;
 
     const std::uint64_t groupCount = lines.size();
-    std::cout << "Painting SL " << groupCount << std::endl;
+    log << "Painting SL " << groupCount << std::endl;
 
     for (std::uint64_t g = 0; g < groupCount; ++g) {
         for (const StraightLine& line : groupAt(lines, static_cast<int>(g))) {
@@ -40,7 +43,7 @@ void paintLines(std::uint16_t* pixels, const ImageSize& size, LineGroups lines, 
             const std::int32_t y0 = truncToInt32(line.y1());
             const auto a = static_cast<float>(line.angle());
             const auto L = static_cast<float>(line.length());
-            std::cout << x0 << ", " << y0 << ", " << a << ", " << L << std::endl;
+            log << x0 << ", " << y0 << ", " << a << ", " << L << std::endl;
             if (!(L > 0.0f))
                 continue;
 
@@ -63,3 +66,5 @@ void paintLines(std::uint16_t* pixels, const ImageSize& size, LineGroups lines, 
         }
     }
 }
+
+}  // namespace kestrano

@@ -1,16 +1,16 @@
 #pragma once
-// The pipeline driver: converts the run parameters, preprocesses the buffer in
-// place and, when "dl" is present, detects, paints and writes the line data.
+// The pipeline driver as the plug-in calls it: converts the run parameters,
+// preprocesses the buffer in place and, when "dl" is present, detects, paints
+// and writes the four data files into ./data. Its lines go to standard output.
 #include <cstdint>
-#include <string>
 
-#include "plugin/image_size.h"
-#include "plugin/param_list.h"
+#include "core/image_size.h"
+#include "core/kestrano.h"
+#include "core/param_list.h"
 
-// Writes the four data files into ./data (relative to the working directory).
-void runPipeline(std::uint16_t* pixels, ImageSize& size, ParamList params);
+namespace kestrano {
 
-// The same, with the data files written into dataDir instead of "./data";
-// runPipeline(p, s, params) is runPipeline(p, s, params, "./data").
 void runPipeline(std::uint16_t* pixels, ImageSize& size, ParamList params,
-                 const std::string& dataDir);
+                 const RunOptions& options = {});
+
+}  // namespace kestrano

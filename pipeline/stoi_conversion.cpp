@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+namespace kestrano {
+
 std::int32_t stoiArgument(const std::string& text)
 {
     std::size_t i = 0;
@@ -33,3 +35,5 @@ std::int32_t stoiArgument(const std::string& text)
         throw std::out_of_range("stoi argument out of range");
     return static_cast<std::int32_t>(value);
 }
+
+}  // namespace kestrano

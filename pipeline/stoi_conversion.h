@@ -6,4 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace kestrano {
+
 std::int32_t stoiArgument(const std::string& text);
+
+}  // namespace kestrano

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <initializer_list>
 
+using namespace kestrano;
+
 namespace {
 
 // Configured in the order range, value, step: the value is clamped to the
@@ -42,22 +44,6 @@ QLabel* makeLabel(QWidget* parent, const char* text)
 Dialog::Dialog(QWidget* parent) : QDialog(parent)
 {
     const DialogValues initial;
-    nAng = initial.nAng;
-    lLine = initial.lLine;
-    lMinLine = initial.lMinLine;
-    speed = initial.speed;
-    minSize = initial.minSize;
-    maxSize = initial.maxSize;
-    nBins = initial.nBins;
-    nIts = initial.nIts;
-    s = initial.s;
-    w = initial.w;
-    th = initial.th;
-    smoothingOn = initial.smoothingOn;
-    gradientOn = initial.gradientOn;
-    thresholdingOn = initial.thresholdingOn;
-    lineDetectionOn = initial.lineDetectionOn;
-    tipoOutput = initial.tipoOutput;
 
     nAngSpin = makeSpinBox(this, "nAng", 1, 1440, initial.nAng, 4);
     lLineSpin = makeSpinBox(this, "lLine", 0, 512, initial.lLine, 5);
@@ -148,49 +134,27 @@ QGroupBox* Dialog::buildOutputGroup()
 
 void Dialog::aceptar()
 {
-    nAng = nAngSpin->value();
-    lLine = lLineSpin->value();
-    lMinLine = lMinLineSpin->value();
-    speed = speedSpin->value();
-    minSize = minSizeSpin->value();
-    maxSize = maxSizeSpin->value();
-    nBins = nBinsSpin->value();
+    values_.nAng = nAngSpin->value();
+    values_.lLine = lLineSpin->value();
+    values_.lMinLine = lMinLineSpin->value();
+    values_.speed = speedSpin->value();
+    values_.minSize = minSizeSpin->value();
+    values_.maxSize = maxSizeSpin->value();
+    values_.nBins = nBinsSpin->value();
 
-    smoothingOn = smoothingCheck->isChecked();
-    if (smoothingOn)
-        nIts = nItsSpin->value();
-    gradientOn = gradientCheck->isChecked();
-    if (gradientOn) {
-        s = sSpin->value();
-        w = wSpin->value();
+    values_.smoothingOn = smoothingCheck->isChecked();
+    if (values_.smoothingOn)
+        values_.nIts = nItsSpin->value();
+    values_.gradientOn = gradientCheck->isChecked();
+    if (values_.gradientOn) {
+        values_.s = sSpin->value();
+        values_.w = wSpin->value();
     }
-    thresholdingOn = thresholdingCheck->isChecked();
-    if (thresholdingOn)
-        th = thSpin->value();
-    lineDetectionOn = lineDetectionCheck->isChecked();
-    tipoOutput = linesOnlyRadio->isChecked() ? 'c' : 'n';
+    values_.thresholdingOn = thresholdingCheck->isChecked();
+    if (values_.thresholdingOn)
+        values_.th = thSpin->value();
+    values_.lineDetectionOn = lineDetectionCheck->isChecked();
+    values_.tipoOutput = linesOnlyRadio->isChecked() ? 'c' : 'n';
 
     close();
-}
-
-DialogValues dialogValues(const Dialog& dialog)
-{
-    DialogValues values;
-    values.nAng = dialog.getNAng();
-    values.lLine = dialog.getLLine();
-    values.lMinLine = dialog.getLMinLine();
-    values.speed = dialog.getSpeed();
-    values.minSize = dialog.getMinSize();
-    values.maxSize = dialog.getMaxSize();
-    values.nBins = dialog.getNBins();
-    values.nIts = dialog.getNIts();
-    values.s = dialog.getS();
-    values.w = dialog.getW();
-    values.th = dialog.getTh();
-    values.smoothingOn = dialog.getSmoothingOn();
-    values.gradientOn = dialog.getGradientOn();
-    values.thresholdingOn = dialog.getThresholdingOn();
-    values.lineDetectionOn = dialog.getLineDetectionOn();
-    values.tipoOutput = dialog.getTipoOutput();
-    return values;
 }

@@ -5,7 +5,7 @@
 #include <QDialog>
 #include <cstdint>
 
-#include "plugin/run_settings.h"
+#include "core/run_settings.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -19,22 +19,10 @@ public:
     explicit Dialog(QWidget* parent = nullptr);
     ~Dialog() override;
 
-    std::int32_t getNAng() const { return nAng; }
-    std::int32_t getLLine() const { return lLine; }
-    std::int32_t getLMinLine() const { return lMinLine; }
-    std::int32_t getSpeed() const { return speed; }
-    std::int32_t getMinSize() const { return minSize; }
-    std::int32_t getMaxSize() const { return maxSize; }
-    std::int32_t getNBins() const { return nBins; }
-    std::int32_t getNIts() const { return nIts; }
-    std::int32_t getS() const { return s; }
-    std::int32_t getW() const { return w; }
-    std::int32_t getTh() const { return th; }
-    bool getSmoothingOn() const { return smoothingOn; }
-    bool getGradientOn() const { return gradientOn; }
-    bool getThresholdingOn() const { return thresholdingOn; }
-    bool getLineDetectionOn() const { return lineDetectionOn; }
-    char getTipoOutput() const { return tipoOutput; }
+    // The value fields and flags: the controls' initial values until "Run"
+    // assigns them, so a dialog closed any other way (close button, Escape)
+    // yields those.
+    const kestrano::DialogValues& values() const { return values_; }
 
 private slots:
     void aceptar();
@@ -45,24 +33,7 @@ private:
     QGroupBox* buildLabelGroup();
     QGroupBox* buildOutputGroup();
 
-    // Assigned by aceptar(). They start at the controls' initial values, so a
-    // dialog closed any other way (close button, Escape) yields those.
-    std::int32_t nAng;
-    std::int32_t lLine;
-    std::int32_t lMinLine;
-    std::int32_t speed;
-    std::int32_t minSize;
-    std::int32_t maxSize;
-    std::int32_t nBins;
-    std::int32_t nIts;
-    std::int32_t s;
-    std::int32_t w;
-    std::int32_t th;
-    bool smoothingOn;
-    bool gradientOn;
-    bool thresholdingOn;
-    bool lineDetectionOn;
-    char tipoOutput;
+    kestrano::DialogValues values_;  // assigned by aceptar()
 
     QSpinBox* nAngSpin;
     QSpinBox* lLineSpin;
@@ -82,6 +53,3 @@ private:
     QRadioButton* linesOnlyRadio;
     QRadioButton* linesAndBackgroundRadio;
 };
-
-// All the dialog's fields and flags, read through its accessors.
-DialogValues dialogValues(const Dialog& dialog);

@@ -1,9 +1,11 @@
 #include "plugin/filtro_plugin.h"
 
+#include "core/image_size.h"
+#include "core/run_settings.h"
 #include "pipeline/run_pipeline.h"
 #include "plugin/dialog.h"
-#include "plugin/image_size.h"
-#include "plugin/run_settings.h"
+
+using namespace kestrano;
 
 FiltroPlugin::~FiltroPlugin() = default;
 
@@ -33,6 +35,6 @@ ParamList FiltroPlugin::collectParameters(const HostImage* image)
     Dialog dialog(nullptr);
     dialog.exec();  // however it was closed, the run goes on
 
-    addDialogValues(list, dialogValues(dialog));
+    addDialogValues(list, dialog.values());
     return list;
 }

@@ -5,9 +5,9 @@
 #include <QStringList>
 #include <cstdint>
 
-#include "plugin/filter_interface.h"
-#include "plugin/host_image.h"
-#include "plugin/param_list.h"
+#include "contract/filter_interface.h"
+#include "contract/host_image.h"
+#include "core/param_list.h"
 
 class FiltroPlugin : public QMainWindow, public FilterInterface {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
     // The host's own list, the position and the dialog's values; an entry
     // already present is never replaced.
-    ParamList collectParameters(const HostImage* image);
+    kestrano::ParamList collectParameters(const HostImage* image);
 
 private:
     std::int32_t cols = 0;

@@ -2,14 +2,16 @@
 
 #include <cmath>
 #include <cstddef>
-#include <iostream>
+#include <ostream>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <utility>
 
+#include "core/pixel_count.h"
 #include "preprocess/diffusion_terms.h"
-#include "preprocess/pixel_count.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -130,16 +132,16 @@ void diffuseOnce(const float* in, float* out, std::int32_t rows, std::int32_t co
 
 std::vector<float> anisotropicDiffusion(const std::uint16_t* pixels, const ImageSize& size,
                                         std::int32_t iterations, std::int32_t option,
-                                        std::int32_t kappa, double deltaT)
+                                        std::int32_t kappa, double deltaT, std::ostream& log)
 {
     if (option != 1)
         throw std::invalid_argument("anisotropic diffusion: option " + std::to_string(option) +
                                     " is not supported; only option 1 (exponential conduction)");
-    std::cout << "Anisotropico devuelve float" << std::endl;
-    std::cout << "iteraciones " << iterations << std::endl;
-    std::cout << "opcion " << option << std::endl;
-    std::cout << "kappa " << kappa << std::endl;
-    std::cout << "delta_t " << deltaT << std::endl;
+    log << "Anisotropico devuelve float" << std::endl;
+    log << "iteraciones " << iterations << std::endl;
+    log << "opcion " << option << std::endl;
+    log << "kappa " << kappa << std::endl;
+    log << "delta_t " << deltaT << std::endl;
 
     const std::size_t n = imageElements(size);
     std::vector<float> image(n);
@@ -158,56 +160,4 @@ std::vector<float> anisotropicDiffusion(const std::uint16_t* pixels, const Image
     return image;
 }
 
-std::vector<float> directionalDifference(const float* image, const ImageSize& size,
-                                         const Matrix<float>& kernel, std::int32_t k)
-{
-    const std::int32_t rows = size[0];
-    const std::int32_t cols = size[1];
-    std::vector<float> result(imageElements(size));
-    const std::int32_t h = k / 2;
-    for (std::int32_t r = 0; r < rows; ++r) {
-        for (std::int32_t c = 0; c < cols; ++c) {
-            float sum = 0.0f;
-            std::int32_t counted = 0;
-            for (std::int32_t a = 0; a < k; ++a) {
-                const std::int32_t ir = r - h + a;
-                for (std::int32_t b = 0; b < k; ++b) {
-                    const std::int32_t ic = c - h + b;
-                    // The frame around the image holds -1: it never counts.
-                    const float p = (ir >= 0 && ir < rows && ic >= 0 && ic < cols)
-                                        ? image[static_cast<std::ptrdiff_t>(ir) * cols + ic]
-                                        : -1.0f;
-                    if (p > 0.0f) {
-                        sum += p * kernel[a][b];
-                        ++counted;
-                    }
-                }
-            }
-            // No counting sample: 0 / 0, not a number.
-            result[static_cast<std::size_t>(r) * static_cast<std::size_t>(cols) +
-                   static_cast<std::size_t>(c)] = sum / static_cast<float>(counted);
-        }
-    }
-    return result;
-}
-
-std::vector<float> multiplyImages(const float* a, const float* b, const ImageSize& size)
-{
-    std::vector<float> result(imageElements(size));
-    for (std::size_t i = 0; i < result.size(); ++i)
-        result[i] = a[i] * b[i];
-    return result;
-}
-
-std::vector<float> combineFluxes(std::int32_t dx, std::int32_t dy, double dd, const ImageSize& size,
-                                 const float* fN, const float* fS, const float* fW, const float* fE,
-                                 const float* fNE, const float* fSE, const float* fSW,
-                                 const float* fNW)
-{
-    const diffusion::FluxWeights weights = diffusion::fluxWeights(dx, dy, dd);
-    std::vector<float> result(imageElements(size));
-    for (std::size_t i = 0; i < result.size(); ++i)
-        result[i] = diffusion::weightedFluxSum(weights, fN[i], fS[i], fW[i], fE[i], fNE[i], fSE[i],
-                                               fSW[i], fNW[i]);
-    return result;
-}
+}  // namespace kestrano

@@ -1,11 +1,11 @@
 #pragma once
-// Per-element formulas of the diffusion stage. The stand-alone units and the
-// fused per-pixel pass both use these, so that they round identically.
+// Per-element formulas of the diffusion stage, in the precision and order of
+// operations that fix its results.
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
 
-#include "preprocess/matrix.h"
+namespace kestrano {
 
 namespace diffusion {
 
@@ -14,19 +14,6 @@ namespace diffusion {
 constexpr int kDirectionCount = 8;
 constexpr std::int32_t kNeighbourRow[kDirectionCount] = {-1, 1, 0, 0, -1, 1, 1, -1};
 constexpr std::int32_t kNeighbourCol[kDirectionCount] = {0, 0, -1, 1, 1, 1, -1, -1};
-
-// 3 x 3 difference kernel of a direction: -1 at the centre, +1 at the
-// neighbour, 0 elsewhere. Row 0 is the row above the pixel.
-inline Matrix<float> directionKernel(int direction)
-{
-    Matrix<float> kernel = newMatrix32<float>(3, 3);
-    for (std::int32_t a = 0; a < 3; ++a)
-        for (std::int32_t b = 0; b < 3; ++b)
-            kernel[a][b] = 0.0f;
-    kernel[1][1] = -1.0f;
-    kernel[1 + kNeighbourRow[direction]][1 + kNeighbourCol[direction]] = 1.0f;
-    return kernel;
-}
 
 // Option 1: c = exp(-q) with q = (D / kappa)^2; the ratio and its square in
 // single precision, the exponential in double, rounded back to float. The two
@@ -40,11 +27,6 @@ inline float squaredRatio(float difference, float kf)
 inline float conductionOfSquaredRatio(float q)
 {
     return static_cast<float>(std::exp(-static_cast<double>(q)));
-}
-
-inline float exponentialConduction(float difference, float kf)
-{
-    return conductionOfSquaredRatio(squaredRatio(difference, kf));
 }
 
 struct FluxWeights {
@@ -89,3 +71,5 @@ inline float diffusedValue(float value, float fluxSum, double deltaT)
 }
 
 }  // namespace diffusion
+
+}  // namespace kestrano

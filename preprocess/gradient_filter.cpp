@@ -1,10 +1,13 @@
 #include "preprocess/gradient_filter.h"
+#include "preprocess/gradient_steps.h"
 
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
 
 #include "preprocess/pixel_conversions.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -22,7 +25,6 @@ Matrix<double> gradientFilter(const Matrix<std::uint16_t>& image, const ImageSiz
         throw std::invalid_argument("the gradient filter needs an image of at least 2 x 2 pixels");
     Matrix<double> kernel = gaussianKernel(w, static_cast<double>(s));
     Matrix<double> result = smoothAndGradient(image, size, kernel, w);
-    freeMatrix(kernel, w);
     return result;
 }
 
@@ -66,9 +68,6 @@ Matrix<double> smoothAndGradient(const Matrix<std::uint16_t>& image, const Image
             smoothed[row - p][column - p] = windowDot(window, kernel, w);
         }
     Matrix<double> result = gradientMagnitude(smoothed, size);
-    freeMatrix(padded, rows + 2 * p);
-    freeMatrix(window, w);
-    freeMatrix(smoothed, rows);
     return result;
 }
 
@@ -164,7 +163,7 @@ Matrix<double> gradientMagnitude(const Matrix<double>& m, const ImageSize& size)
     for (std::int32_t r = 0; r < rows; ++r)
         for (std::int32_t c = 0; c < cols; ++c)
             result[r][c] = std::sqrt(gx[r][c] * gx[r][c] + gy[r][c] * gy[r][c]);
-    freeMatrix(gx, rows);
-    freeMatrix(gy, rows);
     return result;
 }
+
+}  // namespace kestrano

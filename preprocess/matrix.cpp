@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace kestrano {
+
 namespace matrix_detail {
 
 template <typename T>
@@ -23,9 +25,6 @@ Matrix<T> allocate(std::int32_t rows, std::int32_t cols, bool zero)
 }
 
 template Matrix<std::uint16_t> allocate<std::uint16_t>(std::int32_t, std::int32_t, bool);
-template Matrix<float> allocate<float>(std::int32_t, std::int32_t, bool);
-template Matrix<std::int32_t> allocate<std::int32_t>(std::int32_t, std::int32_t, bool);
-template Matrix<std::uint32_t> allocate<std::uint32_t>(std::int32_t, std::int32_t, bool);
 template Matrix<double> allocate<double>(std::int32_t, std::int32_t, bool);
 
 }  // namespace matrix_detail
@@ -44,3 +43,5 @@ Matrix<double> newMatrixDouble(std::int32_t rows, std::int32_t cols)
 {
     return matrix_detail::allocate<double>(rows, cols, false);
 }
+
+}  // namespace kestrano

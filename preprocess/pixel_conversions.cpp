@@ -3,22 +3,7 @@
 #include <cmath>
 #include <limits>
 
-std::uint16_t truncToPixel(double value)
-{
-    // 2^63: the first magnitude a signed 64-bit integer cannot hold.
-    if (!(std::fabs(value) < 9223372036854775808.0))
-        return 0;
-    const auto whole = static_cast<std::int64_t>(value);
-    return static_cast<std::uint16_t>(static_cast<std::uint64_t>(whole) & 0xFFFFu);
-}
-
-std::int32_t truncToInt32(double value)
-{
-    // Exclusive bounds: anything that truncates into [-2^31, 2^31 - 1].
-    if (!(value > -2147483649.0 && value < 2147483648.0))
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
-}
+namespace kestrano {
 
 Matrix<std::uint16_t> pixelsToMatrix(const std::uint16_t* pixels, const ImageSize& size)
 {
@@ -40,3 +25,5 @@ std::vector<std::uint16_t> floatToPixels(const float* values, std::int32_t count
         out[static_cast<std::size_t>(i)] = truncToPixel(static_cast<double>(values[i]));
     return out;
 }
+
+}  // namespace kestrano

@@ -1,10 +1,12 @@
 #include "preprocess/thresholding.h"
 
 #include <cstddef>
-#include <iostream>
+#include <ostream>
 
+#include "core/pixel_count.h"
 #include "preprocess/pixel_conversions.h"
-#include "preprocess/pixel_count.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -48,8 +50,8 @@ Histogram buildHistogram(const std::uint16_t* pixels, const ImageSize& size)
     return histogram;
 }
 
-void stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t outMin,
-                     std::int32_t outMax, std::int32_t percent)
+GreyRange stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t outMin,
+                          std::int32_t outMax, std::int32_t percent, std::ostream& log)
 {
     const Histogram histogram = buildHistogram(pixels, size);
     const std::int32_t n = pixelCount(size);
@@ -68,7 +70,7 @@ void stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t 
             break;
         }
     }
-    std::cout << "MIN CDF: " << low << std::endl;
+    log << "MIN CDF: " << low << std::endl;
 
     // The downward walk never visits bin 0.
     std::int32_t high = outMax;
@@ -80,7 +82,7 @@ void stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t 
             break;
         }
     }
-    std::cout << "MAX CDF: " << high << std::endl;
+    log << "MAX CDF: " << high << std::endl;
 
     // Coinciding limits give an infinite scale; the 0 * inf at the limit then
     // maps to not-a-number, which truncates to 0.
@@ -100,17 +102,22 @@ void stretchContrast(std::uint16_t* pixels, const ImageSize& size, std::int32_t 
             pixels[i] = truncToPixel(static_cast<double>(t));
         }
     }
+    return GreyRange{low, high};
 }
 
-void applyThreshold(std::uint16_t* pixels, const ImageSize& size, std::int32_t threshold)
+GreyRange applyThreshold(std::uint16_t* pixels, const ImageSize& size, std::int32_t threshold,
+                         std::ostream& log)
 {
     std::int32_t largest = 0;
     std::int32_t smallest = 0;
     minMaxPixels(pixels, size, largest, smallest);
-    std::cout << "MAX MIN " << largest << " " << smallest << std::endl;
+    log << "MAX MIN " << largest << " " << smallest << std::endl;
     const auto above = static_cast<std::uint16_t>(largest);
     const auto rest = static_cast<std::uint16_t>(smallest);
     const std::int32_t n = pixelCount(size);
     for (std::int32_t i = 0; i < n; ++i)
         pixels[i] = static_cast<std::int32_t>(pixels[i]) > threshold ? above : rest;
+    return GreyRange{smallest, largest};
 }
+
+}  // namespace kestrano

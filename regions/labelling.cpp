@@ -3,11 +3,14 @@
 #include <algorithm>
 #include <limits>
 #include <new>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "regions/region_growth.h"
+
+namespace kestrano {
 
 namespace {
 
@@ -25,7 +28,8 @@ constexpr std::int32_t kLargestLabel = std::numeric_limits<std::uint16_t>::max()
 
 }  // namespace
 
-RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint16_t fg)
+RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint16_t fg,
+                         std::ostream& log)
 {
     const std::int32_t H = size[0];
     const std::int32_t W = size[1];
@@ -52,7 +56,8 @@ RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint
         // The buffer is still untouched here: labels are copied back only at the end.
         if (label > kLargestLabel)
             throwTooManyRegions(fg);
-        growRegion(work.data(), list, size, i / W, i % W, static_cast<std::uint16_t>(label), fg);
+        if (growRegion(work.data(), list, size, i / W, i % W, static_cast<std::uint16_t>(label), fg))
+            log << "entro lim" << std::endl;
         ends.push_back(static_cast<std::int32_t>(list.entries.size()));
         ++label;
         ++regionCount;
@@ -61,3 +66,5 @@ RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint
     std::copy(work.begin(), work.end(), pixels);
     return buildRegionTable(fg, list.entries, regionCount, ends);
 }
+
+}  // namespace kestrano

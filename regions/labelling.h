@@ -2,16 +2,18 @@
 // 8-connected region labelling of a binary image.
 // size[0] is the row count H and size[1] the row length W here.
 #include <cstdint>
+#include <ostream>
 
-#include "plugin/image_size.h"
+#include "core/image_size.h"
 #include "regions/region_table.h"
+
+namespace kestrano {
 
 // Labels the regions of foreground value fg with fg + 1, fg + 2, ... in the
 // raster order of their seeds, writes the labels into the buffer and returns
-// the table of regions. Prints "entro lim" when a region's growth reaches the
+// the table of regions. Writes "entro lim" to log when a region's growth reaches the
 // limit window at row H - 2, column W - 2.
-RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint16_t fg);
+RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint16_t fg,
+                         std::ostream& log);
 
-// Class of pixel (r, c) in the working image: 1 interior, 2 border, 0 none.
-std::int32_t classifyPixel(const std::uint16_t* work, const ImageSize& size, std::int32_t r,
-                           std::int32_t c, std::uint16_t fg);
+}  // namespace kestrano

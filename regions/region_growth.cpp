@@ -1,9 +1,10 @@
 #include "regions/region_growth.h"
 
 #include <algorithm>
-#include <iostream>
 
 #include "regions/labelling.h"
+
+namespace kestrano {
 
 std::int32_t classifyPixel(const std::uint16_t* work, const ImageSize& size, std::int32_t r,
                            std::int32_t c, std::uint16_t fg)
@@ -24,7 +25,7 @@ std::int32_t classifyPixel(const std::uint16_t* work, const ImageSize& size, std
     return sum > 0 ? 2 : 0;
 }
 
-void growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std::int32_t seedRow,
+bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std::int32_t seedRow,
                 std::int32_t seedCol, std::uint16_t label, std::uint16_t fg)
 {
     const std::int32_t H = size[0];
@@ -37,6 +38,7 @@ void growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
     // entries (every entered pixel is queued, in the same order), so a cursor
     // into that run serves as the first-in first-out queue.
     std::size_t next = first;
+    bool stoppedAtLimit = false;
     std::int32_t r = seedRow;
     std::int32_t c = seedCol;
     for (;;) {
@@ -57,7 +59,7 @@ void growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
         // The window around (H - 2, W - 2) has touched the last row and column:
         // growth ends here, even with centres still queued.
         if (r == H - 2 && c == W - 2) {
-            std::cout << "entro lim" << std::endl;
+            stoppedAtLimit = true;
             break;
         }
         if (next == entries.size())
@@ -72,4 +74,7 @@ void growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
     work[seedRow * W + seedCol] = label;
     for (std::size_t i = first; i < entries.size(); ++i)
         work[entries[i].index] = label;
+    return stoppedAtLimit;
 }
+
+}  // namespace kestrano

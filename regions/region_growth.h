@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "plugin/image_size.h"
+#include "core/image_size.h"
 #include "regions/region_table.h"
+
+namespace kestrano {
 
 // One pixel entered into a region: label, class (1 interior, 2 border), row,
 // column and linear index row * W + column.
@@ -31,11 +33,17 @@ struct PixelList {
 // Grows one 8-connected region breadth-first from (seedRow, seedCol) in the
 // working copy, appends its entries (the seed is labelled but not entered)
 // and writes label into work for the seed and every entered pixel. Stops
-// early, printing "entro lim", after scanning the window centred on
-// (H - 2, W - 2).
-void growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std::int32_t seedRow,
+// early after scanning the window centred on (H - 2, W - 2), and then returns
+// true (the caller reports it).
+bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std::int32_t seedRow,
                 std::int32_t seedCol, std::uint16_t label, std::uint16_t fg);
+
+// Class of pixel (r, c) in the working image: 1 interior, 2 border, 0 none.
+std::int32_t classifyPixel(const std::uint16_t* work, const ImageSize& size, std::int32_t r,
+                           std::int32_t c, std::uint16_t fg);
 
 // The table of regionCount regions whose entries end (exclusive) at ends[k].
 RegionTable buildRegionTable(std::uint16_t fg, const std::vector<PixelEntry>& list,
                              std::int32_t regionCount, const std::vector<std::int32_t>& ends);
+
+}  // namespace kestrano

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace kestrano {
+
 // Three signed integers; region data holds (row, column, 0).
 struct Point3 {
     std::int32_t x = 0;
@@ -25,3 +27,5 @@ struct RegionTable {
     std::vector<std::vector<std::uint32_t>> pointIndices;   // linear indices, parallel to points
     std::vector<std::vector<std::uint32_t>> borderIndices;  // parallel to borderPoints
 };
+
+}  // namespace kestrano

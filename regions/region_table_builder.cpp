@@ -1,5 +1,7 @@
 #include "regions/region_growth.h"
 
+namespace kestrano {
+
 namespace {
 
 // Integer mean with the sum kept in 32 bits (wrapping) and the quotient
@@ -61,3 +63,5 @@ RegionTable buildRegionTable(std::uint16_t fg, const std::vector<PixelEntry>& li
     }
     return table;
 }
+
+}  // namespace kestrano

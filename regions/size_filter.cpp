@@ -1,8 +1,10 @@
 #include "regions/size_filter.h"
 
 #include <algorithm>
-#include <iostream>
+#include <ostream>
 #include <utility>
+
+namespace kestrano {
 
 namespace {
 
@@ -15,23 +17,11 @@ std::vector<T> leading(const std::vector<T>& v, std::int32_t count)
     return std::vector<T>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(take));
 }
 
-}  // namespace
-
-RegionTable filterRegionsBySize(RegionTable regions, std::int32_t maxSize, std::int32_t minSize)
-{
-    std::vector<std::int32_t> kept;
-    for (std::int32_t i = 0; i < regions.count; ++i) {
-        const std::int32_t pixels = regions.pixelCounts.at(static_cast<std::size_t>(i));
-        if (pixels > minSize && pixels < maxSize)
-            kept.push_back(i);
-    }
-    return selectRegions(std::move(regions), std::move(kept));
-}
-
-RegionTable selectRegions(RegionTable regions, std::vector<std::int32_t> indices)
+// The regions at the given indices, in that order; consumes the input table.
+RegionTable selectRegions(RegionTable regions, std::vector<std::int32_t> indices, std::ostream& log)
 {
     const std::size_t n = indices.size();
-    std::cout << "N lista= " << n << std::endl;
+    log << "N lista= " << n << std::endl;
 
     RegionTable out;
     out.count = static_cast<std::int32_t>(n);
@@ -60,3 +50,19 @@ RegionTable selectRegions(RegionTable regions, std::vector<std::int32_t> indices
     }
     return out;
 }
+
+}  // namespace
+
+RegionTable filterRegionsBySize(RegionTable regions, std::int32_t maxSize, std::int32_t minSize,
+                                std::ostream& log)
+{
+    std::vector<std::int32_t> kept;
+    for (std::int32_t i = 0; i < regions.count; ++i) {
+        const std::int32_t pixels = regions.pixelCounts.at(static_cast<std::size_t>(i));
+        if (pixels > minSize && pixels < maxSize)
+            kept.push_back(i);
+    }
+    return selectRegions(std::move(regions), std::move(kept), log);
+}
+
+}  // namespace kestrano

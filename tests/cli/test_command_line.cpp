@@ -6,7 +6,9 @@
 #include "cli/command_line.h"
 #include "cli/output_plan.h"
 #include "cli/run_parameters.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
+
+using namespace kestrano;
 
 TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
 {

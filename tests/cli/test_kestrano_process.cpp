@@ -9,11 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "cli/image_file.h"
-#include "pipeline/run_pipeline.h"
-#include "plugin/run_settings.h"
-#include "support/capture_stdout.h"
-#include "temp_folder.h"
+#include "core/kestrano.h"
+#include "core/run_settings.h"
+#include "imageio/image_file.h"
+#include "output/data_files.h"
+#include "output/histograms.h"
+#include "support/log_sink.h"
+#include "support/temp_folder.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -59,11 +63,16 @@ Expected runInProcess(const ParamList& hostList, const std::string& dataDir)
     const std::int32_t position[3] = {0, 0, 0};
     ParamList list = startParamList(hostList, position);
     addDialogValues(list, DialogValues{});
-    GreyImage image = barsImage();
-    ImageSize size{image.rows, image.cols};
-    CaptureStdout capture;
-    runPipeline(image.pixels.data(), size, list, dataDir);
-    return {capture.text(), image.pixels};
+    const GreyImage image = barsImage();
+    LogSink log;
+    RunOptions options;
+    options.log = &log;
+    const RunResult result = run(image.pixels.data(), image.rows, image.cols, list, options);
+    writeLengthData(result.lines, dataDir + "/dataLen.dat");
+    writeAngleData(result.lines, dataDir + "/dataAng.dat");
+    writeHistogram(result.lengthHistogram, dataDir + "/histoLen.dat");
+    writeHistogram(result.angleHistogram, dataDir + "/histoAng.dat");
+    return {log.text(), result.image};
 }
 
 std::vector<std::uint16_t> pixelsOf(const std::string& path)

@@ -8,12 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "../plugin/modal_dialog.h"
+#include "contract/filter_interface.h"
+#include "contract/host_image.h"
 #include "host/filter_loader.h"
 #include "host/host_window.h"
 #include "host/image_view.h"
-#include "plugin/filter_interface.h"
-#include "plugin/host_image.h"
 #include "support/capture_stdout.h"
+
+using namespace kestrano;
 
 namespace {
 

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "lines/straight_line.h"
-#include "plugin/image_size.h"
+#include "core/image_size.h"
+#include "core/straight_line.h"
+
+using namespace kestrano;
 
 struct LabelImage {
     ImageSize size;

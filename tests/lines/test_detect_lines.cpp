@@ -11,8 +11,10 @@
 #include "lines/candidate_search.h"
 #include "lines/detect_lines.h"
 #include "lines/line_report.h"
-#include "lines/trace_line.h"
-#include "support/capture_stdout.h"
+#include "lines/trace_line_reference.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -54,19 +56,19 @@ TEST(DetectLines, RefusedStepsAndNothingToTrace)
 {
     LabelImage img = threeBars(), empty(16, 12);
     const auto before = img.pixels;
-    CaptureStdout out;
+    LogSink out;
     try {
-        detectLines(img.pixels.data(), img.size, 0, 128, 20, 10, 100000);
+        detectLines(img.pixels.data(), img.size, 0, 128, 20, 10, 100000, out);
         FAIL() << "speed 0 accepted";
     } catch (const std::invalid_argument& e) {
         EXPECT_STREQ(e.what(), "speed must be at least 1 (got 0)");
     }
-    EXPECT_THROW(detectLines(img.pixels.data(), img.size, 2, -3, 20, 10, 100000),
+    EXPECT_THROW(detectLines(img.pixels.data(), img.size, 2, -3, 20, 10, 100000, out),
                  std::invalid_argument);
     EXPECT_EQ(out.text(), "");  // refused before anything
     EXPECT_EQ(img.pixels, before);
-    EXPECT_TRUE(detectLines(empty.pixels.data(), empty.size, 2, 128, 40, 50, 100000).empty());
-    EXPECT_TRUE(detectLines(img.pixels.data(), img.size, 2, 1, 20, 10, 100000).empty());  // nAng 1: no direction
+    EXPECT_TRUE(detectLines(empty.pixels.data(), empty.size, 2, 128, 40, 50, 100000, out).empty());
+    EXPECT_TRUE(detectLines(img.pixels.data(), img.size, 2, 1, 20, 10, 100000, out).empty());  // nAng 1: no direction
     EXPECT_EQ(out.text(), "N lista= 0\nN Antes Optimiza: 0\nTamanho Mapa: 0\n"
                           "N lista= 3\n0\r1\r2\rN Antes Optimiza: 0\nTamanho Mapa: 0\n");
 }
@@ -77,8 +79,8 @@ TEST(DetectLines, ThreeBarsEndToEnd)
     // vertical bar measure it. 30 candidates on the long bar, 5 on the
     // vertical one, 1 on the short one.
     LabelImage img = threeBars();
-    CaptureStdout out;
-    const LineGroups groups = detectLines(img.pixels.data(), img.size, 2, 4, 20, 10, 100000);
+    LogSink out;
+    const LineGroups groups = detectLines(img.pixels.data(), img.size, 2, 4, 20, 10, 100000, out);
     EXPECT_EQ(out.text(),
               "N lista= 3\n0\r1\r2\rN Antes Optimiza: 36\nTamanho Mapa: 3\n"
               "Nueva N Despues Optimiza 0: 1\n256, 49, 32.0975, 0, 0\n"
@@ -102,8 +104,8 @@ TEST(DetectLines, AboveThreeHundredRegionsOnlyTheFirst94PercentAreVisited)
     LabelImage img(64, 64);
     for (int k = 0; k < 301; ++k)
         img.at(2 * (k % 30) + 1, 2 * (k / 30) + 1) = 255;
-    CaptureStdout out;
-    EXPECT_EQ(detectLines(img.pixels.data(), img.size, 1, 2, 0, -1, 100000).size(), 282u);
+    LogSink out;
+    EXPECT_EQ(detectLines(img.pixels.data(), img.size, 1, 2, 0, -1, 100000, out).size(), 282u);
     EXPECT_NE(out.text().find("281\rN Antes Optimiza: 282\nTamanho Mapa: 282\n"), std::string::npos);
     EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
 }
@@ -132,8 +134,8 @@ TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
         }
         const std::vector<std::uint32_t> labels{257, 256, 300, 259, 258, 70000, 261, 260};
         const std::int32_t speed = uniform(1, 3), nAng = uniform(1, 40), lMinLine = uniform(-1, 15);
-        CaptureStdout out;
-        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels);
+        LogSink out;
+        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels, out);
         EXPECT_EQ(out.text(), "0\r1\r2\r3\r4\r5\r6\r7\r");
         LineList scan;
         for (std::uint32_t label : labels)

@@ -6,8 +6,11 @@
 
 #include "label_image.h"
 #include "lines/optimize_passes.h"
+#include "lines/pruning_background.h"
 #include "lines/pruning_sweep.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -93,12 +96,12 @@ TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
     EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, pair)), (Ids{1, 2}));
 
     const double step = 6.2831853072 / 128;
-    CaptureStdout out;
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, step)), (Ids{1}));  // 20
+    LogSink out;
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, step, out)), (Ids{1}));  // 20
     const LineList nearPi{a, makeLine(2, 15, 30, 15, 20, 3.1, 2)};  // signs differ: 5
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, step)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, step, out)), (Ids{1, 2}));
     const LineList apart{a, makeLine(2, 3, 30, 3, 20, 0.5, 2)};  // never compared
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, step)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, step, out)), (Ids{1, 2}));
     EXPECT_EQ(out.text(), "signo: 1\nsigno: -1\n");
 }
 

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "label_image.h"
-#include "lines/trace_line.h"
+#include "lines/trace_line_reference.h"
+
+using namespace kestrano;
 
 namespace {
 

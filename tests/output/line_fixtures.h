@@ -7,7 +7,9 @@
 #include <sstream>
 #include <string>
 
-#include "lines/straight_line.h"
+#include "core/straight_line.h"
+
+using namespace kestrano;
 
 // Only the fields the outputs read matter: start point, angle, length.
 inline StraightLine segment(double x1, double y1, double angle, double length)

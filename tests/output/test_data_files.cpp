@@ -6,6 +6,8 @@
 #include "line_fixtures.h"
 #include "output/data_files.h"
 
+using namespace kestrano;
+
 TEST(DataFiles, TotalThenOneValuePerLineGroupByGroup)
 {
     const LineGroups lines = {

@@ -9,6 +9,8 @@
 #include "line_fixtures.h"
 #include "output/histograms.h"
 
+using namespace kestrano;
+
 namespace {
 
 // One group of segments with the given lengths, or angles in degrees.

@@ -6,7 +6,9 @@
 
 #include "line_fixtures.h"
 #include "output/paint_lines.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -22,8 +24,8 @@ Image withPoints(Image im, std::uint16_t value, std::vector<std::pair<int, int>>
 
 std::string paint(Image& im, const LineGroups& lines, char outputType)
 {
-    CaptureStdout out;
-    paintLines(im.data(), ImageSize{kX, kY}, lines, outputType);
+    LogSink out;
+    paintLines(im.data(), ImageSize{kX, kY}, lines, outputType, out);
     return out.text();
 }
 

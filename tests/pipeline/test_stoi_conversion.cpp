@@ -5,6 +5,8 @@
 
 #include "pipeline/stoi_conversion.h"
 
+using namespace kestrano;
+
 namespace {
 
 std::string failureText(const std::string& text)

@@ -9,6 +9,8 @@
 #include "modal_dialog.h"
 #include "plugin/dialog.h"
 
+using namespace kestrano;
+
 namespace {
 
 // Group titles, button texts and spin box names of the widgets on screen.
@@ -37,7 +39,7 @@ ParamList runList(const std::function<void(Dialog&, QWidget*)>& act)
     d.exec();
     EXPECT_FALSE(d.isVisible());
     ParamList list = startParamList({}, position);
-    addDialogValues(list, dialogValues(d));
+    addDialogValues(list, d.values());
     return list;
 }
 

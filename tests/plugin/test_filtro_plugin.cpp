@@ -14,10 +14,12 @@
 #include <vector>
 #include <gtest/gtest.h>
 
+#include "contract/filter_interface.h"
+#include "contract/host_image.h"
 #include "modal_dialog.h"
-#include "plugin/filter_interface.h"
-#include "plugin/host_image.h"
 #include "support/capture_stdout.h"
+
+using namespace kestrano;
 
 namespace {
 

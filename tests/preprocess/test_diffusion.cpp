@@ -9,9 +9,11 @@
 #include <vector>
 
 #include "preprocess/anisotropic_diffusion.h"
-#include "preprocess/diffusion_terms.h"
+#include "preprocess/diffusion_reference.h"
 #include "preprocess/pixel_conversions.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -20,8 +22,8 @@ using Pixels = std::vector<std::uint16_t>;
 std::vector<float> diffuse(const Pixels& pixels, ImageSize size, int iterations,
                            std::int32_t kappa = 2000, double deltaT = 0.14)
 {
-    CaptureStdout quiet;
-    return anisotropicDiffusion(pixels.data(), size, iterations, 1, kappa, deltaT);
+    LogSink quiet;
+    return anisotropicDiffusion(pixels.data(), size, iterations, 1, kappa, deltaT, quiet);
 }
 
 // Every NaN compares as one pattern; everything else bit for bit.
@@ -33,43 +35,20 @@ std::uint32_t bits(float f)
     return b;
 }
 
-// The stage rebuilt from the stand-alone units, one step at a time.
-std::vector<float> composedDiffusion(const Pixels& pixels, ImageSize size, int iterations,
-                                     std::int32_t kappa, double deltaT)
-{
-    std::vector<float> image(pixels.begin(), pixels.end());
-    const auto kf = static_cast<float>(kappa);
-    for (int it = 0; it < iterations; ++it) {
-        std::vector<std::vector<float>> flux;
-        for (int d = 0; d < diffusion::kDirectionCount; ++d) {
-            auto diff = directionalDifference(image.data(), size, diffusion::directionKernel(d), 3);
-            std::vector<float> c(diff.size());
-            for (std::size_t i = 0; i < diff.size(); ++i)
-                c[i] = float(std::exp(-double((diff[i] / kf) * (diff[i] / kf))));
-            flux.push_back(multiplyImages(c.data(), diff.data(), size));
-        }
-        const auto sum = combineFluxes(1, 1, std::sqrt(2.0), size, flux[0].data(), flux[1].data(),
-                                       flux[2].data(), flux[3].data(), flux[4].data(),
-                                       flux[5].data(), flux[6].data(), flux[7].data());
-        for (std::size_t i = 0; i < image.size(); ++i)
-            image[i] = float(double(sum[i]) * deltaT + double(image[i]));
-    }
-    return image;
-}
 
 }  // namespace
 
 TEST(AnisotropicDiffusion, PrintsSettingsAndRejectsOtherOptions)
 {
     const Pixels pixels = {0, 7, 65535, 12};
-    CaptureStdout out;
-    EXPECT_EQ(anisotropicDiffusion(pixels.data(), {2, 2}, -3, 1, 2000, 0.14),
+    LogSink out;
+    EXPECT_EQ(anisotropicDiffusion(pixels.data(), {2, 2}, -3, 1, 2000, 0.14, out),
               (std::vector<float>{0.0f, 7.0f, 65535.0f, 12.0f}));
     const char* settings =
         "Anisotropico devuelve float\niteraciones -3\nopcion 1\nkappa 2000\ndelta_t 0.14\n";
     EXPECT_EQ(out.text(), settings);
     try {
-        anisotropicDiffusion(pixels.data(), {2, 2}, 5, 2, 2000, 0.14);
+        anisotropicDiffusion(pixels.data(), {2, 2}, 5, 2, 2000, 0.14, out);
         FAIL() << "option 2 accepted";
     } catch (const std::invalid_argument& e) {
         EXPECT_STREQ(e.what(), "anisotropic diffusion: option 2 is not supported; only option 1 "
@@ -123,7 +102,7 @@ TEST(AnisotropicDiffusion, FusedPassEqualsTheComposedUnitsBitForBit)
         // A huge time step drives values to infinity, where inf x 0 matters.
         for (const auto& [kappa, deltaT] : {std::pair{2000, 0.14}, {30, 0.14}, {2000, 1e36}}) {
             const auto fused = diffuse(pixels, size, 6, kappa, deltaT);
-            const auto composed = composedDiffusion(pixels, size, 6, kappa, deltaT);
+            const auto composed = reference::literalDiffusion(pixels, size, 6, kappa, deltaT);
             ASSERT_EQ(fused.size(), composed.size());
             for (int i = 0; i < n; ++i)
                 EXPECT_EQ(bits(fused[i]), bits(composed[i])) << i << " of " << size[0] << "x" << size[1];

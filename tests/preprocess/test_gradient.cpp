@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "preprocess/gradient_filter.h"
+#include "preprocess/gradient_steps.h"
 #include "preprocess/pixel_conversions.h"
+
+using namespace kestrano;
 
 namespace {
 

@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "preprocess/thresholding.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -16,8 +18,8 @@ using Pixels = std::vector<std::uint16_t>;
 // Runs the driver's stretch; returns what it printed.
 std::string stretch(Pixels& pixels, ImageSize size)
 {
-    CaptureStdout out;
-    stretchContrast(pixels.data(), size, 0, 255, 5);
+    LogSink out;
+    stretchContrast(pixels.data(), size, 0, 255, 5, out);
     return out.text();
 }
 
@@ -70,9 +72,9 @@ TEST(StretchContrast, DegenerateAndSkewedImages)
 
 TEST(ApplyThreshold, TwoLevelsFromTheImageExtremes)
 {
-    CaptureStdout out;
-    auto run = [](Pixels pixels, std::int32_t threshold) {
-        applyThreshold(pixels.data(), {1, std::int32_t(pixels.size())}, threshold);
+    LogSink out;
+    auto run = [&out](Pixels pixels, std::int32_t threshold) {
+        applyThreshold(pixels.data(), {1, std::int32_t(pixels.size())}, threshold, out);
         return pixels;
     };
     EXPECT_EQ(run({3, 200, 127, 128, 90}, 127), (Pixels{3, 200, 3, 200, 3}));

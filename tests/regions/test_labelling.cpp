@@ -5,7 +5,9 @@
 #include <vector>
 
 #include "regions/labelling.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -22,7 +24,7 @@ TEST(Labelling, BlockInSixBySixListsEntriesInWindowOrder)
         std::fill_n(im.begin() + 6 * r + 1, 3, 255);
     Image expected = im;
     std::replace(expected.begin(), expected.end(), 255, 256);
-    const RegionTable t = labelRegions(im.data(), ImageSize{6, 6}, 255);
+    const RegionTable t = labelRegions(im.data(), ImageSize{6, 6}, 255, quietLog());
     ASSERT_EQ(t.count, 1);
     EXPECT_EQ((Ints{t.pixelCounts[0], t.borderCounts[0], t.interiorCounts[0]}), (Ints{8, 7, 1}));
     EXPECT_EQ(t.centroids[0], (Point3{2, 2, 0}));
@@ -35,7 +37,7 @@ TEST(Labelling, IsolatedPixelCornerTouchAndRasterNumbering)
 {
     // (0, 4) alone; (1, 1), (2, 0) touch at a corner; 254 and 256 are not foreground.
     Image im = {0, 0, 0, 0, 255, 0, 255, 0, 0, 0, 255, 0, 0, 0, 0, 0, 254, 0, 256, 0};
-    const RegionTable t = labelRegions(im.data(), ImageSize{4, 5}, 255);
+    const RegionTable t = labelRegions(im.data(), ImageSize{4, 5}, 255, quietLog());
     ASSERT_EQ(t.count, 2);
     EXPECT_EQ(t.labels, (std::vector<std::uint32_t>{256, 257}));
     EXPECT_EQ(t.pixelCounts, (Ints{0, 1}));
@@ -51,8 +53,8 @@ TEST(Labelling, LimitWindowStopsGrowthAndSplitsTheRest)
     Image im(25, 0);
     for (int i : {14, 18, 22, 21, 20})  // (2, 4), (3, 3), (4, 2), (4, 1), (4, 0)
         im[i] = 255;
-    CaptureStdout out;
-    const RegionTable t = labelRegions(im.data(), ImageSize{5, 5}, 255);
+    LogSink out;
+    const RegionTable t = labelRegions(im.data(), ImageSize{5, 5}, 255, out);
     EXPECT_EQ(out.text(), "entro lim\n");
     ASSERT_EQ(t.count, 2);
     EXPECT_EQ(t.points[0], (Points{{3, 3, 0}, {4, 2, 0}}));
@@ -61,13 +63,13 @@ TEST(Labelling, LimitWindowStopsGrowthAndSplitsTheRest)
 
     // All foreground: one region of N - 1 interior entries, "entro lim" once.
     Image full(4 * 7, 255);
-    const RegionTable all = labelRegions(full.data(), ImageSize{4, 7}, 255);
+    const RegionTable all = labelRegions(full.data(), ImageSize{4, 7}, 255, out);
     EXPECT_EQ(out.text(), "entro lim\nentro lim\n");
     EXPECT_EQ(all.pixelCounts, Ints{27});
     EXPECT_EQ(all.interiorCounts, Ints{27});
     EXPECT_EQ(full, Image(4 * 7, 256));
     Image none = {0, 254, 256, 65535};
-    EXPECT_EQ(labelRegions(none.data(), ImageSize{2, 2}, 255).count, 0);
+    EXPECT_EQ(labelRegions(none.data(), ImageSize{2, 2}, 255, out).count, 0);
     EXPECT_EQ(none, (Image{0, 254, 256, 65535}));
 }
 
@@ -78,10 +80,10 @@ TEST(Labelling, SixteenBitLabelsRunOutAfterTheLastOne)
     for (int i = 0; i <= regions; ++i)
         im[static_cast<std::size_t>(2 * i)] = 255;
     Image fits = im;
-    EXPECT_EQ(labelRegions(fits.data(), ImageSize{1, 2 * regions}, 255).labels.back(), 65535u);
+    EXPECT_EQ(labelRegions(fits.data(), ImageSize{1, 2 * regions}, 255, quietLog()).labels.back(), 65535u);
     const Image before = im;
     try {
-        labelRegions(im.data(), ImageSize{1, 2 * regions + 1}, 255);
+        labelRegions(im.data(), ImageSize{1, 2 * regions + 1}, 255, quietLog());
         FAIL() << "expected std::overflow_error";
     } catch (const std::overflow_error& e) {
         EXPECT_STREQ(e.what(), "too many regions to label: more than 65280 separate regions "

@@ -3,7 +3,9 @@
 #include <vector>
 
 #include "regions/size_filter.h"
-#include "support/capture_stdout.h"
+#include "support/log_sink.h"
+
+using namespace kestrano;
 
 namespace {
 
@@ -29,18 +31,18 @@ RegionTable tableWithCounts(const std::vector<std::int32_t>& counts)
 
 TEST(SizeFilter, KeepsCountsStrictlyBetweenTheBounds)
 {
-    CaptureStdout out;
-    const RegionTable t = filterRegionsBySize(tableWithCounts({5, 50, 500}), 100, 10);
+    LogSink out;
+    const RegionTable t = filterRegionsBySize(tableWithCounts({5, 50, 500}), 100, 10, out);
     ASSERT_EQ(t.count, 1);
     EXPECT_EQ(t.labels, std::vector<std::uint32_t>{257});
     EXPECT_EQ(t.centroids[0], (Point3{1, 25, 0}));
     EXPECT_EQ(t.points[0], std::vector<Point3>(50, Point3{1, 50, 0}));
 
-    EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 99, 100}), 100, 10).labels,
+    EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 99, 100}), 100, 10, out).labels,
               (std::vector<std::uint32_t>{257, 258}));
-    EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 12}), 12, 11).count, 0);
-    EXPECT_EQ(filterRegionsBySize(tableWithCounts({0}), 100, 0).count, 0);
-    EXPECT_EQ(filterRegionsBySize(tableWithCounts({0}), 100, -1).count, 1);
-    EXPECT_EQ(filterRegionsBySize(RegionTable{}, 100, -1).count, 0);
+    EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 12}), 12, 11, out).count, 0);
+    EXPECT_EQ(filterRegionsBySize(tableWithCounts({0}), 100, 0, out).count, 0);
+    EXPECT_EQ(filterRegionsBySize(tableWithCounts({0}), 100, -1, out).count, 1);
+    EXPECT_EQ(filterRegionsBySize(RegionTable{}, 100, -1, out).count, 0);
     EXPECT_EQ(out.text(), "N lista= 1\nN lista= 2\nN lista= 0\nN lista= 0\nN lista= 1\nN lista= 0\n");
 }

@@ -1,0 +1,28 @@
+#pragma once
+// Writing a file so that readers only ever see the old file or the complete
+// new one: the data go to a fresh file in the same folder, which is synced and
+// renamed over the target once complete, and removed if anything fails.
+#include <string>
+
+namespace kestrano {
+
+class ReplacementFile {
+public:
+    // Creates the empty temporary file next to `target`; throws ImageFileError.
+    explicit ReplacementFile(const std::string& target);
+    ~ReplacementFile();
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    const std::string& path() const { return tempPath_; }
+
+    // Syncs the finished temporary file and renames it over the target.
+    void commit();
+
+private:
+    std::string target_;
+    std::string tempPath_;
+    bool committed_ = false;
+};
+
+}  // namespace kestrano
