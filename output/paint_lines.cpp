@@ -3,17 +3,10 @@
 #include <cmath>
 #include <ostream>
 
-#include "core/numeric.h"
 #include "core/pixel_count.h"
+#include "output/painted_path.h"
 
 namespace kestrano {
-
-namespace {
-
-// floor of a single-precision value, as a 32-bit integer.
-std::int32_t floorToInt(float v) { return truncToInt32(static_cast<double>(std::floor(v))); }
-
-}  // namespace
 
 void paintLines(std::uint16_t* pixels, const ImageSize& size, const LineGroups& lines,
                 char outputType, std::ostream& log)
@@ -39,26 +32,16 @@ void paintLines(std::uint16_t* pixels, const ImageSize& size, const LineGroups& 
 
     for (std::uint64_t g = 0; g < groupCount; ++g) {
         for (const StraightLine& line : groupAt(lines, static_cast<int>(g))) {
-            const std::int32_t x0 = truncToInt32(line.x1());
-            const std::int32_t y0 = truncToInt32(line.y1());
-            const auto a = static_cast<float>(line.angle());
-            const auto L = static_cast<float>(line.length());
-            log << x0 << ", " << y0 << ", " << a << ", " << L << std::endl;
-            if (!(L > 0.0f))
+            const PaintedPath path(line);
+            log << path.x0() << ", " << path.y0() << ", " << path.angle() << ", " << path.length()
+                << std::endl;
+            if (!(path.length() > 0.0f))
                 continue;
-
-            const float ca = std::cos(a);
-            const float sa = std::sin(a);
-            const auto fx = static_cast<float>(x0);
-            const auto fy = static_cast<float>(y0);
-            for (float t = 0.0f; t < L; t += 1.0f) {
-                const float xStep = t * ca;
-                const float yStep = t * sa;
-                const std::int32_t px = floorToInt(xStep + fx);
-                const std::int32_t py = floorToInt(yStep + fy);
+            for (float t = 0.0f; t < path.length(); t += 1.0f) {
+                const PixelPoint p = path.at(t);
                 // Column 0 and row 0 are outside on purpose.
-                if (px > 0 && px < X && py > 0 && py < Y)
-                    pixels[static_cast<std::int64_t>(X) * py + px] = lineValue;
+                if (p.x > 0 && p.x < X && p.y > 0 && p.y < Y)
+                    pixels[static_cast<std::int64_t>(X) * p.y + p.x] = lineValue;
                 // From 2^24 on, t + 1 == t: the walk would only repeat this point.
                 if (t + 1.0f == t)
                     break;
