@@ -66,7 +66,17 @@ ImageFormat formatFromPath(const std::string& path)
                          "\" (use .tif, .tiff, .png or .pgm)");
 }
 
-GreyImage readGreyImage(const std::string& path, std::vector<std::string>& warnings)
+ReadLimits defaultReadLimits()
+{
+    return ReadLimits{static_cast<std::uint64_t>(maxGreyImagePixels), std::uint64_t{1} << 32};
+}
+
+std::size_t countPages(const std::string&)
+{
+    return 1;
+}
+
+GreyImage readGreyImage(const std::string& path, std::vector<std::string>& warnings, const ReadOptions&)
 {
     FilePointer file(std::fopen(path.c_str(), "rb"));
     if (!file)

@@ -1,0 +1,7 @@
+#include "pipeline/parameter_limits.h"
+
+namespace kestrano {
+
+void checkParameterLimits(const ParamList&) {}
+
+}  // namespace kestrano
