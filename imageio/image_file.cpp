@@ -1,6 +1,6 @@
 #include "imageio/image_file.h"
 
-#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
@@ -8,19 +8,16 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
+#include <new>
 
 #include "imageio/image_codecs.h"
+#include "imageio/input_file.h"
+#include "imageio/read_budget.h"
 #include "imageio/replace_file.h"
 
 namespace kestrano {
 
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePointer = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string lowerCase(std::string text)
 {
@@ -43,15 +40,55 @@ ImageFormat formatFromMagic(const std::string& path, const unsigned char* bytes,
         return ImageFormat::Tiff;
     if (startsWith(bytes, count, "\x89PNG\r\n\x1a\n", 8))
         return ImageFormat::Png;
+    if (startsWith(bytes, count, "\xff\xd8\xff", 3))
+        return ImageFormat::Jpeg;
     if (startsWith(bytes, count, "P5", 2))
         return ImageFormat::Pgm;
     if (count >= 2 && bytes[0] == 'P' && bytes[1] >= '1' && bytes[1] <= '7')
         throw ImageFileError(path + ": netpbm type P" + std::string(1, static_cast<char>(bytes[1])) +
                              " is not supported (only binary grey PGM, P5, is read)");
-    throw ImageFileError(path + ": not a supported image (expected TIFF, PNG or binary PGM)");
+    throw ImageFileError(path + ": not a supported image (expected TIFF, PNG, JPEG or binary PGM)");
+}
+
+ImageFormat recognise(InputFile& file)
+{
+    unsigned char magic[8] = {};
+    const std::size_t count = std::fread(magic, 1, sizeof magic, file.stream());
+    if (std::ferror(file.stream()))
+        throw ImageFileError(file.path() + ": cannot read (" + std::strerror(errno) + ")");
+    std::rewind(file.stream());
+    return formatFromMagic(file.path(), magic, count);
+}
+
+GreyImage readOpened(InputFile& file, std::vector<std::string>& warnings, const ReadOptions& options)
+{
+    const ImageFormat format = recognise(file);
+    if (format != ImageFormat::Tiff && options.page != 0)
+        throw ImageFileError(file.path() + ": has 1 page; page " + std::to_string(options.page + 1) +
+                             " does not exist");
+    ReadBudget budget(file.path(), options.limits);
+    ReadRequest request{file, budget, options, warnings};
+    switch (format) {
+    case ImageFormat::Tiff: return readTiff(request);
+    case ImageFormat::Png: return readPng(request);
+    case ImageFormat::Jpeg: return readJpeg(request);
+    case ImageFormat::Pgm: break;
+    }
+    return readPgm(request);
 }
 
 }  // namespace
+
+ReadLimits defaultReadLimits()
+{
+    constexpr std::uint64_t floor = std::uint64_t{256} << 20;
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGE_SIZE);
+    std::uint64_t quarter = floor;
+    if (pages > 0 && pageSize > 0)
+        quarter = std::max(floor, static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 4);
+    return ReadLimits{static_cast<std::uint64_t>(maxGreyImagePixels), quarter};
+}
 
 ImageFormat formatFromPath(const std::string& path)
 {
@@ -62,48 +99,32 @@ ImageFormat formatFromPath(const std::string& path)
         return ImageFormat::Png;
     if (extension == ".pgm")
         return ImageFormat::Pgm;
+    if (extension == ".jpg" || extension == ".jpeg")
+        throw ImageFileError(path + ": JPEG is read but not written (use .tif, .tiff, .png or .pgm)");
     throw ImageFileError(path + ": unknown image extension \"" + extension +
                          "\" (use .tif, .tiff, .png or .pgm)");
 }
 
-ReadLimits defaultReadLimits()
+std::size_t countPages(const std::string& path)
 {
-    return ReadLimits{static_cast<std::uint64_t>(maxGreyImagePixels), std::uint64_t{1} << 32};
+    try {
+        InputFile file(path);
+        return recognise(file) == ImageFormat::Tiff ? countTiffPages(file) : 1;
+    } catch (const std::bad_alloc&) {
+        throw ImageFileError(path + ": out of memory while counting pages");
+    }
 }
 
-std::size_t countPages(const std::string&)
+GreyImage readGreyImage(const std::string& path, std::vector<std::string>& warnings, const ReadOptions& options)
 {
-    return 1;
-}
-
-GreyImage readGreyImage(const std::string& path, std::vector<std::string>& warnings, const ReadOptions&)
-{
-    FilePointer file(std::fopen(path.c_str(), "rb"));
-    if (!file)
-        throw ImageFileError(path + ": cannot open (" + std::strerror(errno) + ")");
-    struct stat status {};
-    if (::fstat(::fileno(file.get()), &status) == 0) {
-        if (S_ISDIR(status.st_mode))
-            throw ImageFileError(path + ": is a folder, not an image file");
-        if (S_ISREG(status.st_mode) && status.st_size == 0)
-            throw ImageFileError(path + ": empty file (0 bytes)");
+    try {
+        InputFile file(path);
+        return readOpened(file, warnings, options);
+    } catch (const std::bad_alloc&) {
+        throw ImageFileError(path + ": out of memory while reading (lower --max-memory, or free memory)");
+    } catch (const std::length_error&) {
+        throw ImageFileError(path + ": out of memory while reading (a buffer longer than memory can hold)");
     }
-    unsigned char magic[8] = {};
-    const std::size_t count = std::fread(magic, 1, sizeof magic, file.get());
-    if (std::ferror(file.get()))
-        throw ImageFileError(path + ": cannot read (" + std::strerror(errno) + ")");
-    const ImageFormat format = formatFromMagic(path, magic, count);
-    std::rewind(file.get());
-    switch (format) {
-    case ImageFormat::Tiff:
-        file.reset();  // libtiff opens the file itself
-        return readTiff(path, warnings);
-    case ImageFormat::Png:
-        return readPng(path, file.get(), warnings);
-    case ImageFormat::Pgm:
-        break;
-    }
-    return readPgm(path, file.get());
 }
 
 void writeGreyImage(const std::string& path, const GreyImage& image)
@@ -121,6 +142,7 @@ void writeGreyImage(const std::string& path, const GreyImage& image)
         writePng(temporary.path(), path, image);
         break;
     case ImageFormat::Pgm:
+    case ImageFormat::Jpeg:  // formatFromPath never names it
         writePgm(temporary.path(), path, image);
         break;
     }

@@ -8,7 +8,6 @@
 #include <memory>
 
 #include "imageio/image_codecs.h"
-#include "imageio/image_extent.h"
 
 namespace kestrano {
 
@@ -23,10 +22,22 @@ class PgmHeaderReader {
 public:
     PgmHeaderReader(const std::string& path, std::FILE* file) : path_(path), file_(file) {}
 
-    // The next header number; white space and '#' comments before it are skipped.
+    // The magic number, followed by white space or a comment ("P54 4 255" is not a PGM).
+    void magic()
+    {
+        char bytes[2];
+        if (std::fread(bytes, 1, 2, file_) != 2 || bytes[0] != 'P' || bytes[1] != '5')
+            fail("no P5 magic number");
+        last_ = std::fgetc(file_);
+        if (!isBlank(last_) && last_ != '#')
+            fail("no white space after the magic number P5");
+    }
+
+    // The next header number; white space and '#' comments before it are
+    // skipped, including a comment that starts right after the previous number.
     std::uint64_t number(const char* what)
     {
-        int c = std::fgetc(file_);
+        int c = last_;
         while (isBlank(c) || c == '#') {
             if (c == '#')
                 while (c != '\n' && c != '\r' && c != EOF)
@@ -44,6 +55,8 @@ public:
                 fail(std::string("bad header (") + what + " is too large)");
             c = std::fgetc(file_);
         }
+        if (c != EOF && !isBlank(c) && c != '#')
+            fail(std::string("bad header (") + what + " is not a number)");
         last_ = c;
         return value;
     }
@@ -69,12 +82,12 @@ struct FileCloser {
 
 }  // namespace
 
-GreyImage readPgm(const std::string& path, std::FILE* file)
+GreyImage readPgm(ReadRequest& request)
 {
-    char magic[2];
-    if (std::fread(magic, 1, 2, file) != 2 || magic[0] != 'P' || magic[1] != '5')
-        throw ImageFileError(path + ": not a valid PGM file");
+    const std::string& path = request.path();
+    std::FILE* file = request.file.stream();
     PgmHeaderReader header(path, file);
+    header.magic();
     const std::uint64_t width = header.number("width");
     const std::uint64_t height = header.number("height");
     const std::uint64_t maxval = header.number("maxval");
@@ -82,25 +95,38 @@ GreyImage readPgm(const std::string& path, std::FILE* file)
         header.fail("no white space after maxval");
     if (maxval < 1 || maxval > 65535)
         header.fail("maxval " + std::to_string(maxval) + " is outside 1 to 65535");
-    checkImageExtent(path, width, height);
+    request.budget.checkPixels(width, height);
+
+    const std::size_t count = static_cast<std::size_t>(width * height);
+    const std::size_t bytesPerSample = maxval > 255 ? 2 : 1;
+    const std::uint64_t rasterBytes = static_cast<std::uint64_t>(count) * bytesPerSample;
+    const std::uint64_t left = request.file.bytesLeft();
+    if (rasterBytes > left)  // before anything is allocated
+        throw ImageFileError(path + ": truncated PGM file (" + std::to_string(left) + " of " +
+                             std::to_string(rasterBytes) + " bytes of pixel data)");
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerSample;
+    request.budget.reserve(2 * static_cast<std::uint64_t>(count), "the pixels");
+    request.budget.reserve(rowBytes, "a row");
 
     GreyImage image;
     image.rows = static_cast<std::int32_t>(height);
     image.cols = static_cast<std::int32_t>(width);
-    const std::size_t count = static_cast<std::size_t>(width * height);
-    const std::size_t bytesPerSample = maxval > 255 ? 2 : 1;
-    std::vector<unsigned char> raster(count * bytesPerSample);
-    const std::size_t got = std::fread(raster.data(), 1, raster.size(), file);
-    if (got != raster.size())
-        throw ImageFileError(path + ": truncated PGM file (" + std::to_string(got) + " of " +
-                             std::to_string(raster.size()) + " bytes of pixel data)");
+    image.bitsPerSample = bytesPerSample == 2 ? 16 : 8;
     image.pixels.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned value = bytesPerSample == 2 ? (raster[2 * i] << 8u) | raster[2 * i + 1] : raster[i];
-        if (value > maxval)
-            throw ImageFileError(path + ": not a valid PGM file: sample " + std::to_string(value) +
-                                 " exceeds maxval " + std::to_string(maxval));
-        image.pixels[i] = static_cast<std::uint16_t>(value);
+    std::vector<unsigned char> row(rowBytes);
+    std::uint16_t* out = image.pixels.data();
+    for (std::uint64_t r = 0; r < height; ++r) {
+        const std::size_t got = std::fread(row.data(), 1, rowBytes, file);
+        if (got != rowBytes)  // the file shrank since it was opened
+            throw ImageFileError(path + ": truncated PGM file (" + std::to_string(r * rowBytes + got) + " of " +
+                                 std::to_string(rasterBytes) + " bytes of pixel data)");
+        for (std::size_t c = 0; c < width; ++c) {
+            const unsigned value = bytesPerSample == 2 ? (row[2 * c] << 8u) | row[2 * c + 1] : row[c];
+            if (value > maxval)
+                throw ImageFileError(path + ": not a valid PGM file: sample " + std::to_string(value) +
+                                     " exceeds maxval " + std::to_string(maxval));
+            *out++ = static_cast<std::uint16_t>(value);
+        }
     }
     return image;
 }
