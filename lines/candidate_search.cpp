@@ -1,50 +1,95 @@
 #include "lines/candidate_search.h"
 
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <mutex>
 #include <ostream>
 
 #include "core/angles.h"
-#include "lines/label_clearance.h"
+#include "core/parallel.h"
+#include "lines/guided_ray_walk.h"
 #include "lines/label_extents.h"
-#include "lines/ray_walk.h"
+#include "lines/region_map.h"
 #include "lines/seed_buckets.h"
 
 namespace kestrano {
 
+namespace {
+
+// Seeds traced by one task: small enough that one region holding most of the
+// seeds still spreads over every thread.
+constexpr std::size_t kSeedsPerChunk = 48;
+
+struct Chunk {
+    std::size_t region;
+    std::size_t firstSeed;
+    std::size_t endSeed;
+};
+
+// A region's map is built by the first chunk that needs it and released by
+// the last one, so only the regions in progress hold one.
+struct RegionWork {
+    std::once_flag built;
+    std::unique_ptr<RegionMap> map;
+    std::atomic<std::size_t> chunksLeft{0};
+};
+
+}  // namespace
+
 LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std::int32_t speed,
                          std::int32_t nAng, std::int32_t lMinLine,
-                         const std::vector<std::uint32_t>& labels, std::ostream& log)
+                         const std::vector<std::uint32_t>& labels, std::ostream& log, int threads)
 {
     const std::int32_t half = nAng / 2;
-    std::vector<double> angles, cosines, sines;
+    std::vector<guided_walk::Direction> directions;
     for (std::int32_t k = 0; k < half; ++k) {
         const double angle = k * kTwoPi / nAng;
-        angles.push_back(angle);
-        cosines.push_back(std::cos(angle));
-        sines.push_back(std::sin(angle));
+        directions.push_back({angle, std::cos(angle), std::sin(angle)});
     }
+    for (std::size_t r = 0; r < labels.size(); ++r)
+        log << static_cast<std::int32_t>(r) << '\r';
 
-    // Each region visits only its own bucket of grid seeds. Its rays stop once
-    // they have passed every pixel of the region (from there the full walk
-    // could only return the placeholder, which is never kept) and jump over
-    // stretches that the region's clearance proves empty.
+    // Each region visits only its own bucket of grid seeds.
     const SeedBuckets seeds(buffer, size, speed, labels);
     const LabelExtents extents(buffer, size, labels);
-    LineList candidates;
-    for (std::size_t r = 0; r < labels.size(); ++r) {
-        log << static_cast<std::int32_t>(r) << '\r';
-        const std::uint32_t label = labels[r];
-        const LabelExtent& extent = extents.of(label);
-        const LabelClearance clearance(buffer, size, label, extent);
-        for (const SeedPoint& seed : seeds.seedsOf(r)) {
-            for (std::size_t k = 0; k < angles.size(); ++k) {
-                const StraightLine line = ray_walk::walkRay(
-                    buffer, size, seed.x, seed.y, angles[k], cosines[k], sines[k], lMinLine, label,
-                    RegionGuide(extent, clearance, cosines[k], sines[k]));
+    std::vector<Chunk> chunks;
+    const std::unique_ptr<RegionWork[]> work(new RegionWork[labels.size()]);
+    for (std::size_t r = 0; r < labels.size() && !directions.empty(); ++r) {
+        const std::size_t n = seeds.seedsOf(r).size();
+        for (std::size_t first = 0; first < n; first += kSeedsPerChunk) {
+            chunks.push_back({r, first, std::min(n, first + kSeedsPerChunk)});
+            ++work[r].chunksLeft;
+        }
+    }
+
+    std::vector<std::vector<StraightLine>> found(chunks.size());
+    parallelFor(threads, chunks.size(), [&](std::size_t t) {
+        const Chunk& chunk = chunks[t];
+        RegionWork& region = work[chunk.region];
+        const std::uint32_t label = labels[chunk.region];
+        std::call_once(region.built, [&] {
+            region.map = std::make_unique<RegionMap>(buffer, size, label, extents.of(label));
+        });
+        const std::vector<SeedPoint>& regionSeeds = seeds.seedsOf(chunk.region);
+        std::vector<StraightLine>& out = found[t];
+        for (std::size_t i = chunk.firstSeed; i < chunk.endSeed; ++i) {
+            const SeedPoint seed = regionSeeds[i];
+            for (const guided_walk::Direction& dir : directions) {
+                const StraightLine line =
+                    walkGuided(*region.map, size, seed.x, seed.y, dir, lMinLine, label);
                 if (line.valid() && line.length() > lMinLine)
-                    candidates.push_back(line);
+                    out.push_back(line);
             }
         }
+        if (--region.chunksLeft == 0)
+            region.map.reset();
+    });
+
+    LineList candidates;
+    for (std::vector<StraightLine>& part : found) {
+        candidates.insert(candidates.end(), part.begin(), part.end());
+        std::vector<StraightLine>().swap(part);
     }
     return candidates;
 }

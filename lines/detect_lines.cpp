@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -9,6 +10,7 @@
 
 #include "core/angles.h"
 #include "core/numeric.h"
+#include "core/parallel.h"
 #include "lines/candidate_search.h"
 #include "lines/line_report.h"
 #include "lines/optimize_passes.h"
@@ -36,7 +38,8 @@ std::int32_t cappedRegionCount(std::int32_t count)
 
 LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_t speed,
                        std::int32_t nAng, std::int32_t lMinLine, std::int32_t minSize,
-                       std::int32_t maxSize, std::ostream& log, DetectionCounts* counts)
+                       std::int32_t maxSize, std::ostream& log, DetectionCounts* counts,
+                       int threads)
 {
     requireAtLeastOne("speed", speed);
     requireAtLeastOne("nAng", nAng);
@@ -57,7 +60,7 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
     seen.visited = static_cast<std::int32_t>(visitedCount);
     const std::vector<std::uint32_t> visited(
         regions.labels.begin(), regions.labels.begin() + static_cast<std::ptrdiff_t>(visitedCount));
-    LineList candidates = traceCandidates(buffer, size, speed, nAng, lMinLine, visited, log);
+    LineList candidates = traceCandidates(buffer, size, speed, nAng, lMinLine, visited, log, threads);
     seen.candidates = candidates.size();
     if (counts != nullptr)
         *counts = seen;
@@ -66,24 +69,45 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
     const LineGroups groups = groupByLabel(std::move(candidates));
     log << "Tamanho Mapa: " << static_cast<std::uint64_t>(groups.size()) << std::endl;
 
+    // Groups are pruned independently; each one's lines are kept apart and
+    // written in group order. The largest groups go first to keep every
+    // thread busy until the end.
     const double angleStep = kTwoPi / nAng;
+    const std::size_t groupCount = groups.size();
+    std::vector<const LineList*> byKey(groupCount);
+    std::vector<std::size_t> order(groupCount);
+    for (std::size_t g = 0; g < groupCount; ++g) {
+        byKey[g] = &groupAt(groups, static_cast<int>(g));
+        order[g] = g;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return byKey[a]->size() > byKey[b]->size();
+    });
+    std::vector<LineList> kept(groupCount);
+    std::vector<std::string> printed(groupCount);
+    parallelFor(threads, groupCount, [&](std::size_t t) {
+        const std::size_t g = order[t];
+        const LineList& group = *byKey[g];
+        if (group.size() <= 1)
+            return;
+        std::ostringstream out;
+        out.copyfmt(log);
+        const LineList pass0 = optimizePass0(buffer, size, group);
+        out << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size()) << std::endl;
+        for (const StraightLine& line : pass0)
+            writeLineReport(out, line);
+        kept[g] = optimizePass1(buffer, size, pass0, angleStep, out);
+        out << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(kept[g].size())
+            << std::endl;
+        for (const StraightLine& line : kept[g])
+            writeLineReport(out, line);
+        printed[g] = out.str();
+    });
     LineGroups result;
-    for (int g = 0; static_cast<std::size_t>(g) < groups.size(); ++g) {
-        LineList out;
-        const LineList& group = groupAt(groups, g);
-        if (group.size() > 1) {
-            const LineList pass0 = optimizePass0(buffer, size, group);
-            log << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size())
-                      << std::endl;
-            for (const StraightLine& line : pass0)
-                writeLineReport(log, line);
-            out = optimizePass1(buffer, size, pass0, angleStep, log);
-            log << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(out.size())
-                      << std::endl;
-            for (const StraightLine& line : out)
-                writeLineReport(log, line);
-        }
-        result[g] = std::move(out);
+    for (std::size_t g = 0; g < groupCount; ++g) {
+        log << printed[g];
+        std::string().swap(printed[g]);
+        result[static_cast<int>(g)] = std::move(kept[g]);
     }
     return result;
 }

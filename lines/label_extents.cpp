@@ -1,7 +1,6 @@
 #include "lines/label_extents.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace kestrano {
 
@@ -68,24 +67,6 @@ const LabelExtent& LabelExtents::of(std::uint32_t label) const
     if (label > 0xFFFFu || slot_[label] < 0)
         return none_;
     return extents_[static_cast<std::size_t>(slot_[label])];
-}
-
-bool ExtentCutoff::noLaterSampleBelongs(const ray_walk::Sample& p) const
-{
-    if (!usable_)
-        return false;
-    if (extent_.bottom < extent_.top)
-        return true;
-    // Later samples lie in this row or below, and on the far side in x.
-    const double fy = std::floor(p.y);
-    if (fy > static_cast<double>(extent_.bottom))
-        return true;
-    const std::int32_t row =
-        !(fy >= static_cast<double>(extent_.top)) ? extent_.top : static_cast<std::int32_t>(fy);
-    const std::size_t r = static_cast<std::size_t>(row - extent_.top);
-    const double fx = std::floor(p.x);
-    return xIncreasing_ ? fx > static_cast<double>(extent_.maxX[r])
-                        : fx < static_cast<double>(extent_.minX[r]);
 }
 
 }  // namespace kestrano

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "core/image_size.h"
-#include "lines/ray_walk.h"
 
 namespace kestrano {
 
@@ -30,25 +29,6 @@ private:
     std::vector<std::int32_t> slot_;  // 16-bit value -> index into extents_, or -1
     std::vector<LabelExtent> extents_;
     LabelExtent none_;
-};
-
-// Ends phase 1 of the ray walk once the ray has passed every pixel of the
-// label. Exact because y = i * s + y0 never decreases in i when s >= 0 and
-// x = i * c + x0 is monotone in i (rounding is monotone); for s < 0 it never
-// cuts anything.
-class ExtentCutoff {
-public:
-    ExtentCutoff(const LabelExtent& extent, double c, double s)
-        : extent_(extent), xIncreasing_(c >= 0.0), usable_(s >= 0.0)
-    {
-    }
-
-    bool noLaterSampleBelongs(const ray_walk::Sample& p) const;
-
-private:
-    const LabelExtent& extent_;
-    bool xIncreasing_;
-    bool usable_;
 };
 
 }  // namespace kestrano

@@ -6,10 +6,12 @@
 #include <utility>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/pixel_count.h"
 #include "lines/detect_lines.h"
 #include "output/histograms.h"
 #include "output/paint_lines.h"
+#include "pipeline/parameter_limits.h"
 #include "pipeline/stoi_conversion.h"
 #include "preprocess/anisotropic_diffusion.h"
 #include "preprocess/gradient_filter.h"
@@ -95,7 +97,8 @@ void runGradient(std::uint16_t* pixels, ImageSize& size, ParamList& params, std:
 void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::ostream& log,
                const RunOptions& options, RunResult& result)
 {
-    (void)options;
+    checkParameterLimits(params);  // before anything is printed or converted
+    const int threads = workerCount(options.threads);
     const RunValues values = readRunValues(params);
     result.stages.lineDetection = params.count("dl") != 0;
     if (result.stages.lineDetection)
@@ -128,7 +131,8 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
     log << "Line Detection" << std::endl;
     std::swap(size[0], size[1]);
     result.lines = detectLines(pixels, size, values.speed, values.nAng, values.lMinLine,
-                               values.minSize, values.maxSize, log, &result.detection);
+                               values.minSize, values.maxSize, log, &result.detection,
+                               threads);
     paintLines(backup.data(), size, result.lines, result.outputType, log);
     copyPixels(pixels, backup.data(), n);
     result.lengthHistogram = lengthHistogram(result.lines, values.nBins);

@@ -1,0 +1,65 @@
+#include "lines/region_map.h"
+
+#include <algorithm>
+
+namespace kestrano {
+
+RegionMap::RegionMap(const std::uint16_t* labels, const ImageSize& size, std::uint32_t label,
+                     const LabelExtent& extent)
+    : extent_(extent)
+{
+    if (extent.bottom < extent.top)
+        return;
+    top_ = extent.top;
+    bottom_ = extent.bottom;
+    left_ = extent.minX.front();  // the first row folds in every row below
+    right_ = extent.maxX.front();
+    width_ = static_cast<std::uint64_t>(right_ - left_ + 1);
+    height_ = static_cast<std::uint64_t>(bottom_ - top_ + 1);
+    const std::size_t w = width_;
+    const std::size_t h = height_;
+    tileColumns_ = (width_ + 7) / 8;
+    distance_.resize(tileColumns_ * 64 * ((h + 7) / 8));
+    const auto d = [&](std::size_t x, std::size_t y) -> std::uint8_t& { return distance_[offset(x, y)]; };
+
+    // Two raster sweeps with unit weights give the chessboard distance;
+    // saturating at 255 keeps every value a lower bound of the true one.
+    const auto step = [](std::uint8_t d) { return static_cast<std::uint8_t>(d == 255 ? 255 : d + 1); };
+    for (std::size_t y = 0; y < h; ++y) {
+        const std::uint16_t* row = labels + (static_cast<std::size_t>(top_) + y) * size[0] + left_;
+        for (std::size_t x = 0; x < w; ++x) {
+            if (row[x] == label) {
+                d(x, y) = 0;
+                continue;
+            }
+            std::uint8_t best = 255;
+            if (x > 0)
+                best = std::min(best, step(d(x - 1, y)));
+            if (y > 0) {
+                best = std::min(best, step(d(x, y - 1)));
+                if (x > 0)
+                    best = std::min(best, step(d(x - 1, y - 1)));
+                if (x + 1 < w)
+                    best = std::min(best, step(d(x + 1, y - 1)));
+            }
+            d(x, y) = best;
+        }
+    }
+    for (std::size_t y = h; y-- > 0;) {
+        for (std::size_t x = w; x-- > 0;) {
+            std::uint8_t best = d(x, y);
+            if (x + 1 < w)
+                best = std::min(best, step(d(x + 1, y)));
+            if (y + 1 < h) {
+                best = std::min(best, step(d(x, y + 1)));
+                if (x + 1 < w)
+                    best = std::min(best, step(d(x + 1, y + 1)));
+                if (x > 0)
+                    best = std::min(best, step(d(x - 1, y + 1)));
+            }
+            d(x, y) = best;
+        }
+    }
+}
+
+}  // namespace kestrano
