@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/parallel.h"
 #include "core/pixel_count.h"
 #include "lines/detect_lines.h"
 #include "output/histograms.h"
@@ -98,7 +97,7 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
                const RunOptions& options, RunResult& result)
 {
     checkParameterLimits(params);  // before anything is printed or converted
-    const int threads = workerCount(options.threads);
+    (void)options;
     const RunValues values = readRunValues(params);
     result.stages.lineDetection = params.count("dl") != 0;
     if (result.stages.lineDetection)
@@ -131,8 +130,7 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
     log << "Line Detection" << std::endl;
     std::swap(size[0], size[1]);
     result.lines = detectLines(pixels, size, values.speed, values.nAng, values.lMinLine,
-                               values.minSize, values.maxSize, log, &result.detection,
-                               threads);
+                               values.minSize, values.maxSize, log, &result.detection);
     paintLines(backup.data(), size, result.lines, result.outputType, log);
     copyPixels(pixels, backup.data(), n);
     result.lengthHistogram = lengthHistogram(result.lines, values.nBins);
