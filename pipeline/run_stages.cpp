@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/pixel_count.h"
 #include "lines/detect_lines.h"
 #include "output/histograms.h"
@@ -97,7 +98,7 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
                const RunOptions& options, RunResult& result)
 {
     checkParameterLimits(params);  // before anything is printed or converted
-    (void)options;
+    const int threads = workerCount(options.threads);
     const RunValues values = readRunValues(params);
     result.stages.lineDetection = params.count("dl") != 0;
     if (result.stages.lineDetection)
@@ -130,7 +131,8 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
     log << "Line Detection" << std::endl;
     std::swap(size[0], size[1]);
     result.lines = detectLines(pixels, size, values.speed, values.nAng, values.lMinLine,
-                               values.minSize, values.maxSize, log, &result.detection);
+                               values.minSize, values.maxSize, log, &result.detection,
+                               threads);
     paintLines(backup.data(), size, result.lines, result.outputType, log);
     copyPixels(pixels, backup.data(), n);
     result.lengthHistogram = lengthHistogram(result.lines, values.nBins);
