@@ -150,9 +150,6 @@ private:
     bool created_ = false;
 };
 
-// Huffman coding spends at least one bit on every 8 x 8 block.
-constexpr std::uint64_t maxHuffmanPixelsPerByte = 64 * 8;
-
 }  // namespace
 
 GreyImage readJpeg(ReadRequest& request)
@@ -171,10 +168,13 @@ GreyImage readJpeg(ReadRequest& request)
         fail("corrupt or truncated JPEG file");
 
     const std::uint64_t width = info->image_width, height = info->image_height;
+    // Huffman coding spends at least one bit on every 8 x 8 block; arithmetic coding may spend less.
     budget.checkPixels(width, height);
     const std::uint64_t count = width * height;
+    const std::uint64_t blocks = ((width + 7) / 8) * ((height + 7) / 8);
     if (!info->arith_code)
-        budget.checkAgainstFile(count, request.file.size(), maxHuffmanPixelsPerByte, "pixels (as compressed data)");
+        budget.checkAgainstFile((blocks + 7) / 8, request.file.size(), 1,
+                                "compressed data (one bit per 8 x 8 block at least)");
     bool colour = false;
     switch (info->jpeg_color_space) {
     case JCS_GRAYSCALE:
@@ -189,7 +189,6 @@ GreyImage readJpeg(ReadRequest& request)
         throw ImageFileError(path + ": unsupported JPEG colour model (CMYK or YCCK; grey and RGB are read)");
     }
     budget.reserve(2 * count, "the pixels");
-    const std::uint64_t blocks = ((width + 7) / 8) * ((height + 7) / 8);
     if (info->progressive_mode)  // every coefficient of every component is kept until the end
         budget.reserve(blocks * 128 * static_cast<std::uint64_t>(info->num_components), "the progressive coefficients");
     const std::uint64_t rowBytes = width * (colour ? 3 : 1);

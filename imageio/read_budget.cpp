@@ -85,7 +85,7 @@ void ReadBudget::checkAgainstFile(std::uint64_t declaredBytes, std::uint64_t ava
     std::string text = path_ + ": truncated or corrupt: it declares " + groupedDigits(declaredBytes) + " bytes of " +
                        what + " but ";
     if (maxExpansion == 1)
-        text += "only " + groupedDigits(available) + " bytes follow";
+        text += "the file holds only " + groupedDigits(available);
     else
         text += "its " + groupedDigits(available) + " bytes can hold at most " + groupedDigits(most);
     throw ImageFileError(text);

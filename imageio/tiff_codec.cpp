@@ -246,19 +246,32 @@ std::uint64_t maxExpansion(std::uint16_t compression)
     }
 }
 
-// Sum of the declared strip or tile lengths, capped by the file's length.
-std::uint64_t storedBytes(TIFF* tif, std::uint64_t fileSize)
+struct StoredData {
+    std::uint64_t total = 0;    // all strips or tiles, at most the file's length
+    std::uint64_t largest = 0;  // one strip or tile, at most the file's length
+    std::uint32_t count = 0;
+};
+
+// What the strips or tiles declare, each capped by the file's length: libtiff
+// never reads more than the file holds.
+StoredData storedData(TIFF* tif, std::uint64_t fileSize)
 {
-    const std::uint32_t count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
-    std::uint64_t total = 0;
-    for (std::uint32_t i = 0; i < count && total < fileSize; ++i) {
+    StoredData stored;
+    stored.count = TIFFIsTiled(tif) ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    for (std::uint32_t i = 0; i < stored.count; ++i) {
         int error = 0;
-        total += TIFFGetStrileByteCountWithErr(tif, i, &error);
+        const std::uint64_t length = std::min(TIFFGetStrileByteCountWithErr(tif, i, &error), fileSize);
         if (error)
-            return fileSize;
+            return {fileSize, fileSize, stored.count};
+        stored.total = std::min(stored.total + length, fileSize);
+        stored.largest = std::max(stored.largest, length);
     }
-    return std::min(total, fileSize);
+    return stored;
 }
+
+// libtiff's own buffers: the raw data of one strip or tile, the offset and
+// length tables, and its codec's state.
+constexpr std::uint64_t libtiffCodecState = 256 * 1024;
 
 // One stored sample at `index` of a decoded strip or tile.
 template <typename T>
@@ -364,8 +377,10 @@ void checkDeclaredSize(TiffFile& file, const TiffLayout& layout, ReadRequest& re
     const std::uint64_t perRow = layout.planar == PLANARCONFIG_SEPARATE ? 1 : layout.samplesPerPixel;
     const std::uint64_t rowBytes = (std::uint64_t{layout.width} * perRow * layout.bitsPerSample + 7) / 8;
     const std::uint64_t declared = rowBytes * layout.height * planes;
-    request.budget.checkAgainstFile(declared, storedBytes(tif, request.file.size()), maxExpansion(layout.compression),
-                                    "pixel data");
+    const StoredData stored = storedData(tif, request.file.size());
+    request.budget.checkAgainstFile(declared, stored.total, maxExpansion(layout.compression), "pixel data");
+    request.budget.reserve(stored.largest + 16 * std::uint64_t{stored.count} + libtiffCodecState,
+                           "the TIFF decoder's buffers");
 }
 
 std::optional<TiffResolution> readResolution(TIFF* tif)

@@ -1,0 +1,153 @@
+#include "imageio/crafted_files.h"
+
+#include <zlib.h>
+
+#include <cstdio>
+#include <jpeglib.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <stdexcept>
+
+namespace crafted {
+
+namespace {
+
+void put16(std::string& out, std::uint32_t v)
+{
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void put32(std::string& out, std::uint32_t v)
+{
+    put16(out, v & 0xFFFF);
+    put16(out, v >> 16);
+}
+
+void putBig32(std::string& out, std::uint32_t v)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out += static_cast<char>((v >> shift) & 0xFF);
+}
+
+}  // namespace
+
+std::string tiff(const TiffSpec& spec)
+{
+    struct Entry {
+        std::uint16_t tag, type;  // 3 SHORT, 4 LONG
+        std::uint32_t value;
+    };
+    const bool tiled = spec.tileWidth != 0;
+    const auto length = static_cast<std::uint32_t>(spec.payload.size());
+    std::vector<Entry> entries = {{256, 4, spec.width}, {257, 4, spec.height}, {258, 3, spec.bitsPerSample},
+                                  {259, 3, spec.compression}, {262, 3, 1}, {277, 3, 1}, {284, 3, 1},
+                                  {339, 3, spec.sampleFormat}};
+    constexpr std::uint16_t offsetsTag = 0;  // placeholder until the IFD's length is known
+    if (tiled)
+        entries.insert(entries.end(), {{322, 4, spec.tileWidth}, {323, 4, spec.tileHeight}, {324, 4, offsetsTag},
+                                       {325, 4, length}});
+    else
+        entries.insert(entries.end(), {{273, 4, offsetsTag}, {278, 4, spec.height}, {279, 4, length}});
+    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
+    const auto count = static_cast<std::uint32_t>(entries.size());
+    const std::uint32_t dataOffset = 8 + 2 + count * 12 + 4;
+    for (Entry& e : entries)
+        if (e.tag == 273 || e.tag == 324)
+            e.value = dataOffset;
+    std::string out = "II*";
+    out += '\0';
+    put32(out, 8);
+    put16(out, count);
+    for (const Entry& e : entries) {
+        put16(out, e.tag);
+        put16(out, e.type);
+        put32(out, 1);
+        if (e.type == 3) {
+            put16(out, e.value);
+            put16(out, 0);
+        } else {
+            put32(out, e.value);
+        }
+    }
+    put32(out, 0);
+    return out + spec.payload;
+}
+
+std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat)
+{
+    auto chunk = [](const std::string& type, const std::string& data) {
+        std::string out;
+        putBig32(out, static_cast<std::uint32_t>(data.size()));
+        const std::string body = type + data;
+        out += body;
+        putBig32(out, static_cast<std::uint32_t>(
+                          crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+        return out;
+    };
+    std::string header;
+    putBig32(header, width);
+    putBig32(header, height);
+    header += static_cast<char>(bitDepth);
+    header += static_cast<char>(colourType);
+    header += std::string(3, '\0');
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", idat) + chunk("IEND", "");
+}
+
+std::string deflated(const std::string& raw)
+{
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string out(size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(&out[0]), &size, reinterpret_cast<const Bytef*>(raw.data()),
+                  static_cast<uLong>(raw.size()), 9) != Z_OK)
+        throw std::runtime_error("compress2 failed");
+    out.resize(size);
+    return out;
+}
+
+std::string jpeg(int width, int height, int components, const std::vector<unsigned char>& samples, bool progressive,
+                 int quality)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &buffer, &size);
+    info.image_width = static_cast<JDIMENSION>(width);
+    info.image_height = static_cast<JDIMENSION>(height);
+    info.input_components = components;
+    info.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&info);
+    jpeg_start_compress(&info, TRUE);
+    for (int r = 0; r < height; ++r) {
+        JSAMPROW row = const_cast<JSAMPLE*>(samples.data() + static_cast<std::size_t>(r) * width * components);
+        jpeg_write_scanlines(&info, &row, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::string out(reinterpret_cast<char*>(buffer), size);
+    std::free(buffer);
+    return out;
+}
+
+std::string withJpegSize(std::string file, std::uint16_t width, std::uint16_t height)
+{
+    for (std::size_t i = 2; i + 9 < file.size(); ++i)
+        if (static_cast<unsigned char>(file[i]) == 0xFF &&
+            (static_cast<unsigned char>(file[i + 1]) == 0xC0 || static_cast<unsigned char>(file[i + 1]) == 0xC2)) {
+            file[i + 5] = static_cast<char>(height >> 8);
+            file[i + 6] = static_cast<char>(height & 0xFF);
+            file[i + 7] = static_cast<char>(width >> 8);
+            file[i + 8] = static_cast<char>(width & 0xFF);
+            return file;
+        }
+    throw std::runtime_error("no frame header");
+}
+
+}  // namespace crafted

@@ -1,0 +1,34 @@
+#pragma once
+// Small files whose headers say what a test needs, including what no writer
+// would produce: sizes the data cannot back, tiles of gigabytes. Built in
+// memory, a few hundred bytes each; no large file is ever written.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace crafted {
+
+// A little-endian TIFF with one grey strip (rowsPerStrip = height) or one
+// tile, whose data are `payload`; the tags say the rest.
+struct TiffSpec {
+    std::uint32_t width = 1, height = 1;
+    std::uint16_t bitsPerSample = 8, sampleFormat = 1, compression = 1;
+    std::uint32_t tileWidth = 0, tileHeight = 0;  // 0: strips
+    std::string payload;
+};
+std::string tiff(const TiffSpec& spec);
+
+// A PNG of one IHDR, one IDAT holding `idat` (already compressed) and IEND.
+std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat);
+
+// zlib's compression of `raw`.
+std::string deflated(const std::string& raw);
+
+// An 8-bit baseline (or progressive) JPEG from libjpeg, grey or RGB samples.
+std::string jpeg(int width, int height, int components, const std::vector<unsigned char>& samples,
+                 bool progressive = false, int quality = 100);
+
+// `jpegFile` with the width and height of its frame header replaced.
+std::string withJpegSize(std::string jpegFile, std::uint16_t width, std::uint16_t height);
+
+}  // namespace crafted
