@@ -1,0 +1,78 @@
+// report.html from a results folder: every image's row and section, its
+// pictures embedded, its links relative, names escaped.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <filesystem>
+#include <fstream>
+
+#include "render/overlay_image.h"
+#include "render/plot_files.h"
+#include "render/report_html.h"
+#include "support/temp_folder.h"
+
+using namespace kestrano;
+using Json = nlohmann::ordered_json;
+
+namespace {
+
+Json record(const std::string& path, const std::string& status, int segments, const std::string& nAng)
+{
+    Json r = {{"program", "kestrano"}, {"version", "1.0.0"}, {"status", status}, {"message", ""},
+              {"warnings", Json::array()}, {"input", {{"path", path}, {"page", 1}, {"width", 80}, {"height", 64}}}};
+    if (status != "ok") {
+        r["message"] = path + ": cannot read <it>";
+        return r;
+    }
+    r["parameters"] = {{"nAng", nAng}, {"dl", "t"}};
+    r["pixel_size"] = {{"x", 0.5}, {"y", 0.5}, {"unit", "um"}};
+    r["summary"] = {{"segments", segments}, {"total_length", 12.25}, {"mean_angle_deg", 30}};
+    r["warnings"].push_back("more than half the segments touch the border");
+    return r;
+}
+
+void writeFile(const std::string& path, const QByteArray& bytes)
+{
+    std::ofstream(path, std::ios::binary).write(bytes.constData(), bytes.size());
+}
+
+}  // namespace
+
+TEST(ReportHtml, HasEveryImageWithItsPicturesAndTheRunParameters)
+{
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "b & c");
+    const std::vector<std::uint16_t> pixels(64 * 80, 100);
+    ASSERT_TRUE(overlayImage(pixels.data(), 64, 80, {}).save(QString::fromStdString(dir / "b & c/overlay.png")));
+    const std::vector<SegmentRow> rows(3);
+    writeFile(dir / "b & c/lengths.svg", plotSvg(lengthHistogramOf(rows, "um"), "Lengths"));
+    writeFile(dir / "b & c/angles.svg", plotSvg(angleRoseOf(rows), "Angles"));
+
+    const std::string html = reportHtml(dir.path(), {{"b & c", record("in/b & c.tif", "ok", 3, "128")},
+                                                     {"a", record("in/a.png", "failed", 0, "")},
+                                                     {"d", record("in/d.png", "ok", 0, "64")}});
+    // Rows in folder order, names escaped, the failed one marked.
+    const std::size_t a = html.find("data-folder=\"a\""), b = html.find("data-folder=\"b &amp; c\""),
+                      d = html.find("data-folder=\"d\"");
+    ASSERT_NE(a, std::string::npos);
+    ASSERT_NE(b, std::string::npos);
+    ASSERT_NE(d, std::string::npos);
+    EXPECT_LT(a, b);
+    EXPECT_LT(b, d);
+    EXPECT_NE(html.find("<tr class=\"failed\" data-folder=\"a\""), std::string::npos);
+    EXPECT_NE(html.find("cannot read &lt;it&gt;"), std::string::npos);
+    EXPECT_EQ(html.find("<it>"), std::string::npos);
+    // Pictures embedded, full overlay and plots linked relative to the folder.
+    EXPECT_NE(html.find("<a href=\"b%20%26%20c/overlay.png\"><img class=\"overlay\""), std::string::npos);
+    EXPECT_NE(html.find("href=\"b%20%26%20c/lengths.svg\""), std::string::npos);
+    EXPECT_NE(html.find("href=\"b%20%26%20c/angles.svg\""), std::string::npos);
+    EXPECT_NE(html.find("src=\"data:image/png;base64,"), std::string::npos);
+    EXPECT_NE(html.find("no overlay"), std::string::npos);  // d has no pictures
+    EXPECT_EQ(html.find("http"), std::string::npos);        // nothing from the network
+    // Numbers sort by value; parameters shared or listed per image.
+    EXPECT_NE(html.find("data-v=\"12.25\""), std::string::npos);
+    EXPECT_NE(html.find("<tr><td>dl</td><td>t</td></tr>"), std::string::npos);
+    EXPECT_NE(html.find("128 (b &amp; c)<br>64 (d)<br>"), std::string::npos);
+    EXPECT_NE(html.find("<span id=\"version\">1.0.0</span>"), std::string::npos);
+    EXPECT_NE(html.find("more than half the segments touch the border"), std::string::npos);
+}
