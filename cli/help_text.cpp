@@ -15,7 +15,11 @@ std::string usageText()
 {
     return "usage: kestrano run INPUT... [-o OUTPUT | --out-dir DIR] [--set NAME=VALUE]...\n"
            "                    [--no-smoothing] [--no-gradient] [--no-threshold] [--no-lines]\n"
-           "                    [--data-dir DIR]\n"
+           "                    [--data-dir DIR] [--params RUN.json] [--pixel-size SIZE]\n"
+           "                    [--format tif|png|pgm] [--pages LIST] [--rescale] [--overwrite]\n"
+           "                    [--no-summary] [--jobs N] [--threads N] [--quiet]\n"
+           "                    [--max-pixels N] [--max-memory SIZE]\n"
+           "       kestrano summary DIR\n"
            "       kestrano --help | --version\n";
 }
 
@@ -29,16 +33,33 @@ std::string helpText()
     const DialogValues d;
     std::ostringstream text;
     text << usageText() << R"(
-Finds straight-line segments in 16-bit grey images. Each INPUT (TIFF, PNG or
-binary PGM, 8 or 16 bit) is processed as the "Kestrano Full" filter processes
-it; standard output carries only the pipeline's own lines, everything else goes
-to standard error.
+Finds straight-line segments in 16-bit grey images. Each INPUT (TIFF, PNG,
+JPEG or binary PGM) is processed as the "Kestrano Full" filter processes it;
+standard output carries only the pipeline's own lines, image after image in
+input order, everything else goes to standard error. Standard input is not
+read: "-" is refused (name a file called "-" as ./-).
 
 Options:
   -o, --output OUTPUT  write the final image to OUTPUT (one input only); the
-                       format follows the extension: .tif/.tiff, .png or .pgm
-  --out-dir DIR        write each output into DIR under its input's file name
-                       (created when missing)
+                       format follows the extension: .tif/.tiff, .png or .pgm;
+                       a link is followed and its target replaced
+  --out-dir DIR        write a results folder (created when missing; see below)
+  --overwrite          let --out-dir replace earlier results of kestrano
+  --no-summary         leave out DIR/summary.csv (for parallel jobs writing one
+                       image each into DIR; "kestrano summary DIR" adds it)
+  --format FMT         format of DIR/<name>/lines.<ext>: tif, png or pgm
+                       (default: the input's; JPEG inputs give tif)
+  --pixel-size SIZE    physical size of a pixel, e.g. 0.325um (nm, um, mm; a
+                       bare number is um); default: the TIFF's resolution tags
+  --pages LIST         pages of multi-page TIFFs to process, e.g. 1,3-5
+  --rescale            map 32-bit and float TIFF values onto 0..65535
+  --params RUN.json    run with the parameters an earlier run recorded
+  --jobs N             images processed at once (default: one per core)
+  --threads N          threads of each run (default: the cores shared out
+                       among the jobs)
+  --quiet, -q          no progress lines or bar
+  --max-pixels N       refuse images of more pixels
+  --max-memory SIZE    memory budget for reading one image, e.g. 2G
   --set NAME=VALUE     set a run parameter; it wins over the defaults and the
                        --no-... flags (a later --set of a name wins)
   --no-smoothing       clear "Smoothing Filter" (no nIts)
@@ -72,12 +93,23 @@ Parameters and their defaults:
 --no-threshold still thresholds.
 
 Output files:
-  the final image as 16-bit grey (with -o or --out-dir; otherwise none)
-  DIR/data/dataLen.dat, dataAng.dat, histoLen.dat, histoAng.dat (line
-  detection only); with several inputs DIR/<input base name>/data/
+  with -o: the final image as 16-bit grey, and (line detection only) the data
+  files DIR/data/dataLen.dat, dataAng.dat, histoLen.dat, histoAng.dat, DIR from
+  --data-dir; with several inputs and no --out-dir, DIR/<input base name>/data/
+  with --out-dir DIR, for each image (each page <name>-p<N> of a stack):
+    DIR/<name>/lines.<ext>   the final image
+    DIR/<name>/data/         the four data files
+    DIR/<name>/segments.csv  one row per segment, with end points and units
+    DIR/<name>/run.json      parameters, input and output digests, counts
+    DIR/<name>/log.txt       this image's pipeline lines
+    DIR/summary.csv          one row per image, failed ones included
+  Results appear whole or not at all; an interrupted run leaves nothing.
 
-Exit status: 0 success; 2 bad usage, an unreadable input or an unwritable
-result; 3 the pipeline failed (for example a --set value that is not a number).
+kestrano summary DIR rewrites DIR/summary.csv from the run.json files in DIR.
+
+Exit status: 0 success; 2 bad usage, a parameter out of range, an unreadable
+input or an unwritable result; 3 the pipeline failed (for example a --set
+value that is not a number); 130 / 143 interrupted by SIGINT / SIGTERM.
 )";
     return text.str();
 }

@@ -1,11 +1,14 @@
 // kestrano: the command-line front end of the line-detection pipeline.
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "cli/batch_results.h"
 #include "cli/command_line.h"
 #include "cli/help_text.h"
+#include "cli/interrupts.h"
 #include "cli/run_command.h"
 
 using namespace kestrano;
@@ -22,13 +25,20 @@ int main(int argc, char** argv)
         case CommandAction::Version:
             std::cout << versionText();
             return 0;
+        case CommandAction::Summary:
+            startInterruptWatcher();
+            return summaryCommand(command.summaryDir, std::cerr);
         case CommandAction::Run:
             break;
         }
+        startInterruptWatcher();
         return runCommand(command, std::cerr);
     } catch (const UsageError& error) {
         std::cerr << "kestrano: " << error.what() << "\n" << usageText()
                   << "Try 'kestrano --help' for more information." << std::endl;
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kestrano: error: not enough memory" << std::endl;
         return 2;
     } catch (const std::exception& error) {
         std::cerr << "kestrano: error: " << error.what() << std::endl;

@@ -1,8 +1,11 @@
 #include "imageio/replace_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -33,6 +36,18 @@ std::string temporaryName(const std::filesystem::path& target, unsigned suffix)
 
 }  // namespace
 
+bool isReplacementFileName(const std::string& name)
+{
+    const std::size_t marker = name.rfind(".tmp-");
+    if (name.size() < 2 || name[0] != '.' || marker == std::string::npos || marker < 2 ||
+        name.size() != marker + 5 + 8)
+        return false;
+    for (std::size_t i = marker + 5; i < name.size(); ++i)
+        if (!std::isxdigit(static_cast<unsigned char>(name[i])) || std::isupper(static_cast<unsigned char>(name[i])))
+            return false;
+    return true;
+}
+
 ReplacementFile::ReplacementFile(const std::string& target) : target_(target)
 {
     std::random_device seed;
@@ -42,9 +57,16 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(target)
         // 0666 so that the finished file gets the permissions the umask allows.
         const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
+            // A cleaner may have taken the fresh file for a dead writer's before
+            // it was locked; then it is gone and another name is tried.
+            struct stat status {};
+            if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &status) == 0 && status.st_nlink > 0) {
+                tempPath_ = candidate;
+                lockFd_ = fd;
+                return;
+            }
             ::close(fd);
-            tempPath_ = candidate;
-            return;
+            continue;
         }
         if (errno != EEXIST)
             throw ImageFileError(target + ": cannot create a file in its folder (" + systemReason() + ")");
@@ -56,18 +78,13 @@ ReplacementFile::~ReplacementFile()
 {
     if (!committed_)
         ::unlink(tempPath_.c_str());
+    ::close(lockFd_);
 }
 
 void ReplacementFile::commit()
 {
-    const int fd = ::open(tempPath_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        const std::string reason = systemReason();
-        if (fd >= 0)
-            ::close(fd);
-        throw ImageFileError(target_ + ": cannot write (" + reason + ")");
-    }
-    ::close(fd);
+    if (::fsync(lockFd_) != 0)
+        throw ImageFileError(target_ + ": cannot write (" + systemReason() + ")");
     if (std::rename(tempPath_.c_str(), target_.c_str()) != 0)
         throw ImageFileError(target_ + ": cannot replace (" + systemReason() + ")");
     committed_ = true;

@@ -3,38 +3,76 @@
 #include <string>
 #include <vector>
 
+#include "cli/batch_plan.h"
 #include "cli/command_line.h"
-#include "cli/output_plan.h"
+#include "cli/csv_text.h"
+#include "cli/option_values.h"
 #include "cli/run_parameters.h"
+#include "cli/temporary_folder.h"
 #include "support/temp_folder.h"
 
 using namespace kestrano;
 
+using Arguments = std::vector<std::string>;
+
 TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
 {
-    const CommandLine c = parseCommandLine({"run", "--set", "nAng=64", "a.tif", "--no-lines", "b.png",
-                                            "--out-dir=out", "--set=th=", "--data-dir", "d", "--", "--odd.pgm"});
-    EXPECT_EQ(c.inputs, (std::vector<std::string>{"a.tif", "b.png", "--odd.pgm"}));
+    const CommandLine c =
+        parseCommandLine({"run", "--set", "nAng=64", "a.tif", "--no-lines", "b.png", "--out-dir=out", "--set=th=",
+                          "--pixel-size", "325nm", "--pages", "1,3-4", "--jobs=3", "--max-memory", "2G", "--",
+                          "--odd.pgm"});
+    EXPECT_EQ(c.inputs, (Arguments{"a.tif", "b.png", "--odd.pgm"}));
     EXPECT_EQ(c.outputDir, "out");
-    EXPECT_EQ(c.dataDir, "d");
     EXPECT_EQ(c.settings, (decltype(c.settings){{"nAng", "64"}, {"th", ""}}));
     EXPECT_TRUE(c.noLines);
     EXPECT_FALSE(c.noSmoothing);
+    EXPECT_EQ(c.pixelSize->x, 325.0);
+    EXPECT_EQ(c.pixelSize->unit, "nm");
+    EXPECT_EQ(c.pages, (std::set<std::int32_t>{1, 3, 4}));
+    EXPECT_EQ(c.jobs, 3);
+    EXPECT_EQ(*c.maxMemory, 2ull << 30);
     EXPECT_EQ(parseCommandLine({"run", "x", "--help"}).action, CommandAction::Help);
+    EXPECT_EQ(parseCommandLine({"summary", "out"}).summaryDir, "out");
 
-    // Syntax errors, then clashes that only the output plan sees; both are refused before anything runs.
+    // Syntax errors, then clashes that only the plan sees; both are refused before anything runs.
     TempFolder folder;
     const std::string a = folder / "a.pgm";
     writeBytes(a, "P5\n1 1\n255\n\x07");
     std::filesystem::create_directory(folder / "sub");
-    for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {}, {"convert", "a.tif"}, {"run"}, {"run", "a.tif", "--set", "=5"}, {"run", "a.tif", "--set"},
-             {"run", "a.tif", "--set", "x"}, {"run", "a.tif", "--bogus"}, {"run", "a.tif", "--no-lines=1"},
-             {"run", "a.tif", "b.tif", "-o", "x.tif"}, {"run", "a.tif", "-o", "x.tif", "--out-dir", "d"},
-             {"run", "a.tif", "-o", "x.tif", "-o", "y.tif"}, {"run", a, "-o", folder / "sub/../a.pgm"},
-             {"run", a, "--out-dir", folder.path()}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
-             {"run", a, "-o", "a.jpg"}, {"run", a, "-o", folder / "nowhere/a.tif"}})
-        EXPECT_THROW(planOutputs(parseCommandLine(arguments)), UsageError) << ::testing::PrintToString(arguments);
+    std::filesystem::create_directory(folder / "x");
+    writeBytes(folder / "x/x.pgm", "P5\n1 1\n255\n\x07");
+    for (const Arguments& arguments : std::vector<Arguments>{
+             {}, {"convert", "a.tif"}, {"run"}, {"summary"}, {"run", "a.tif", "--set", "=5"},
+             {"run", "a.tif", "--set"}, {"run", "a.tif", "--set", "x"}, {"run", "a.tif", "--bogus"},
+             {"run", "a.tif", "--no-lines=1"}, {"run", "a.tif", "b.tif", "-o", "x.tif"},
+             {"run", "a.tif", "-o", "x.tif", "--out-dir", "d"}, {"run", "a.tif", "-o", "x.tif", "-o", "y.tif"},
+             {"run", "-"}, {"run", "a.tif", "--out-dir", "d", "--data-dir", "e"}, {"run", "a.tif", "--overwrite"},
+             {"run", "a.tif", "--format", "png"}, {"run", "a.tif", "--out-dir", "d", "--format", "jpg"},
+             {"run", "a.tif", "--pixel-size", "0.3furlong"}, {"run", "a.tif", "--pixel-size", "-1um"},
+             {"run", "a.tif", "--pages", "0"}, {"run", "a.tif", "--pages", "3-2"}, {"run", "a.tif", "--jobs", "0"},
+             {"run", "a.tif", "--max-memory", "lots"}, {"run", "a.tif", "--params", "r.json", "--no-lines"},
+             {"run", a, "-o", folder / "sub/../a.pgm"}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
+             {"run", folder / "x/x.pgm", "--out-dir", folder.path(), "--overwrite"},
+             {"run", a, "-o", "a.jpg"}, {"run", a, "-o", folder / "nowhere/a.tif"}, {"run", a, "-o", "/dev/null"}})
+        EXPECT_THROW(planBatch(parseCommandLine(arguments)), UsageError) << ::testing::PrintToString(arguments);
+}
+
+TEST(CommandLine, PlanNamesResultFoldersAndRefusesEarlierResults)
+{
+    TempFolder folder;
+    writeBytes(folder / "a.pgm", "P5\n1 1\n255\n\x07");
+    const BatchPlan plan = planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out"}));
+    ASSERT_EQ(plan.tasks.size(), 1u);
+    EXPECT_EQ(plan.tasks[0].folder, "a");
+    EXPECT_EQ(plan.tasks[0].format, "pgm");
+    EXPECT_EQ(resultFormatFor(folder / "missing.jpg", ""), "tif");
+
+    std::filesystem::create_directories(folder / "out/a");
+    EXPECT_THROW(planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out"})), WriteError);
+    writeBytes(folder / "out/a/notes.txt", "mine");
+    EXPECT_THROW(
+        planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out", "--overwrite"})),
+        WriteError);
 }
 
 TEST(RunParameters, SetEntriesActAsTheHostList)
@@ -53,4 +91,24 @@ TEST(RunParameters, SetEntriesActAsTheHostList)
     EXPECT_EQ(list.count("s") + list.count("w"), 0u);
     EXPECT_EQ(list.at("nIts"), "25");
     EXPECT_EQ(list.at("dl"), "t");
+}
+
+TEST(CsvText, ShortestNumbersAndQuotedFields)
+{
+    EXPECT_EQ(formatNumber(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(formatNumber(-0.0), "0");
+    EXPECT_EQ(formatNumber(42.0), "42");
+    EXPECT_EQ(csvLine({"a,b", "say \"hi\"", "plain", "two\nlines"}),
+              "\"a,b\",\"say \"\"hi\"\"\",plain,\"two\nlines\"\n");
+}
+
+TEST(OptionValues, PixelSizesAndPageLists)
+{
+    EXPECT_EQ(parsePixelSize("0.325\xC2\xB5m").unit, "um");
+    EXPECT_EQ(parsePixelSize("0.5").unit, "um");
+    EXPECT_EQ(parsePixelSize("2 mm").x, 2.0);
+    EXPECT_EQ(parsePageList("2,1-3,7"), (std::set<std::int32_t>{1, 2, 3, 7}));
+    EXPECT_EQ(parseMemorySize("--max-memory", "64k"), 65536u);
+    EXPECT_THROW(parsePageList("1,,2"), UsageError);
+    EXPECT_THROW(parseMemorySize("--max-memory", "99999999999T"), UsageError);
 }

@@ -1,7 +1,6 @@
 // Runs the built kestrano binary as a process and compares what it prints and
 // writes with the pipeline run in-process on the same buffer and list.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +13,7 @@
 #include "imageio/image_file.h"
 #include "output/data_files.h"
 #include "output/histograms.h"
+#include "kestrano_process.h"
 #include "support/log_sink.h"
 #include "support/temp_folder.h"
 
@@ -22,23 +22,6 @@ using namespace kestrano;
 namespace {
 
 using Names = std::vector<std::string>;
-
-struct ProcessResult {
-    int status;
-    std::string out, err;
-};
-
-// Runs kestrano with `arguments` in `work`; the arguments hold no single quotes.
-ProcessResult runKestrano(const TempFolder& work, const Names& arguments)
-{
-    TempFolder captures;
-    std::string command = "cd '" + work.path() + "' && '" + KESTRANO_BINARY + "'";
-    for (const std::string& argument : arguments)
-        command += " '" + argument + "'";
-    command += " >'" + captures / "out" + "' 2>'" + captures / "err" + "' </dev/null";
-    const int raw = std::system(command.c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, readBytes(captures / "out"), readBytes(captures / "err")};
-}
 
 // A dark background with a horizontal and a steep bright bar, values above 8
 // bits; the detector finds a few segments in it.
@@ -89,7 +72,7 @@ TEST(KestranoProcess, RunEqualsThePipelineInProcess)
 {
     TempFolder work, reference;
     writeGreyImage(work / "bars.tif", barsImage());
-    const ProcessResult run = runKestrano(
+    const KestranoExit run = runKestrano(
         work, {"run", "bars.tif", "--set", "nAng=32", "--set", "nAng=64", "-o", "out.tif", "--data-dir", "d"});
     const Expected expected = runInProcess({{"nAng", "64"}}, reference.path());
     ASSERT_EQ(run.status, 0) << run.err;
@@ -103,38 +86,10 @@ TEST(KestranoProcess, RunEqualsThePipelineInProcess)
     const std::string lengths = readBytes(work / "d/data/dataLen.dat");
     EXPECT_GT(std::count(lengths.begin(), lengths.end(), '\n'), 1);  // segments were found
 
-    const ProcessResult noOutput = runKestrano(work, {"run", "bars.tif", "--no-smoothing"});
+    const KestranoExit noOutput = runKestrano(work, {"run", "bars.tif", "--no-smoothing"});
     EXPECT_EQ(noOutput.status, 0);
     EXPECT_NE(noOutput.err.find("no output image is written"), std::string::npos);
     EXPECT_EQ(namesIn(work / "data"), dataFiles);  // the data folder defaults to the working folder
-}
-
-// Unreadable inputs are reported by name and make the exit status 2; the others still run.
-TEST(KestranoProcess, SeveralInputsIntoAnOutputFolder)
-{
-    TempFolder work, reference;
-    writeGreyImage(work / "a.pgm", barsImage());
-    writeBytes(work / "garbage.tif", "II*\0garbage");
-    writeBytes(work / "truncated.pgm", "P5\n8 8\n255\nxyz");
-    writeBytes(work / "zero.pgm", "P5\n5 0\n255\n");
-    writeGreyImage(work / "c.png", barsImage());
-    const Names inputs = {"a.pgm", "missing.tif", "garbage.tif", "truncated.pgm", "zero.pgm", "c.png"};
-    Names arguments = {"run", "--out-dir", "out", "--data-dir", "d"};
-    arguments.insert(arguments.end(), inputs.begin(), inputs.end());
-    const ProcessResult run = runKestrano(work, arguments);
-    const Expected expected = runInProcess({}, reference.path());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, expected.lines + expected.lines);
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        EXPECT_NE(run.err.find("[" + std::to_string(i + 1) + "/6] " + inputs[i] + "\n"), std::string::npos);
-    for (const char* error : {"missing.tif: cannot open", "garbage.tif: not a supported image",
-                              "truncated.pgm: truncated", "zero.pgm: zero-sized image"})
-        EXPECT_NE(run.err.find(std::string("kestrano: error: ") + error), std::string::npos) << error;
-    EXPECT_EQ(namesIn(work / "out"), (Names{"a.pgm", "c.png"}));
-    EXPECT_EQ(pixelsOf(work / "out/a.pgm"), expected.pixels);
-    EXPECT_EQ(pixelsOf(work / "out/c.png"), expected.pixels);
-    EXPECT_EQ(namesIn(work / "d"), (Names{"a", "c"}));
-    EXPECT_EQ(readBytes(work / "d/c/data/dataLen.dat"), readBytes(reference / "dataLen.dat"));
 }
 
 TEST(KestranoProcess, FailedOrRefusedRunsWriteNothing)
@@ -143,12 +98,12 @@ TEST(KestranoProcess, FailedOrRefusedRunsWriteNothing)
     writeGreyImage(work / "in.pgm", barsImage());
     writeGreyImage(work / "old.png", barsImage());
     const std::string input = readBytes(work / "in.pgm"), old = readBytes(work / "old.png");
-    const ProcessResult run = runKestrano(work, {"run", "in.pgm", "--set", "th=abc", "-o", "old.png"});
+    const KestranoExit run = runKestrano(work, {"run", "in.pgm", "--set", "th=abc", "-o", "old.png"});
     EXPECT_EQ(run.status, 3);
     EXPECT_NE(run.err.find("invalid stoi argument"), std::string::npos) << run.err;
     EXPECT_EQ(run.out.substr(run.out.size() - 14), "Umbralizacion\n");  // the pipeline's lines up to the failure
 
-    const ProcessResult refused = runKestrano(work, {"run", "in.pgm", "-o", "./in.pgm"});
+    const KestranoExit refused = runKestrano(work, {"run", "in.pgm", "-o", "./in.pgm"});
     EXPECT_EQ(refused.status, 2);
     EXPECT_EQ(refused.out, "");
     EXPECT_NE(refused.err.find("usage: kestrano run"), std::string::npos) << refused.err;
@@ -161,7 +116,7 @@ TEST(KestranoProcess, VersionAndHelp)
 {
     TempFolder work;
     EXPECT_EQ(runKestrano(work, {"--version"}).out, std::string("kestrano ") + KESTRANO_VERSION + "\n");
-    const ProcessResult help = runKestrano(work, {"--help"});
+    const KestranoExit help = runKestrano(work, {"--help"});
     EXPECT_EQ(help.status, 0);
     for (const char* text : {"--no-threshold", "nAng        128", "maxSize     100000", "dataLen.dat"})
         EXPECT_NE(help.out.find(text), std::string::npos) << text;

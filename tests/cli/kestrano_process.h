@@ -1,0 +1,120 @@
+#pragma once
+// Runs the built kestrano binary as a child process, with what only a process
+// test can set: a file-size limit (SIGXFSZ ignored, so writes fail with EFBIG),
+// an address-space limit, standard output sent to a given file, and a signal
+// sent once a condition holds. Never blocks: a child still running after a
+// minute is killed.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/temp_folder.h"
+
+struct KestranoRun {
+    std::string workDir;
+    std::vector<std::string> arguments;
+    long long fileSizeLimit = -1;     // bytes; RLIMIT_FSIZE
+    long long addressLimit = -1;      // bytes; RLIMIT_AS
+    std::string stdoutPath;           // empty: captured
+    std::function<bool()> signalWhen; // polled while the child runs
+    int signal = 0;
+};
+
+struct KestranoExit {
+    int status = -1;  // exit status, or 128 + the signal that ended it
+    std::string out, err;
+};
+
+class KestranoProcess {
+public:
+    explicit KestranoProcess(const KestranoRun& run) : run_(run)
+    {
+        const std::string out = run.stdoutPath.empty() ? captures_ / "out" : run.stdoutPath;
+        const std::string err = captures_ / "err";
+        pid_ = ::fork();
+        if (pid_ != 0)
+            return;
+        if (::chdir(run.workDir.c_str()) != 0)
+            ::_exit(120);
+        if (run.fileSizeLimit >= 0) {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{static_cast<rlim_t>(run.fileSizeLimit), static_cast<rlim_t>(run.fileSizeLimit)};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        }
+        if (run.addressLimit >= 0) {
+            const rlimit limit{static_cast<rlim_t>(run.addressLimit), static_cast<rlim_t>(run.addressLimit)};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
+        const int in = ::open("/dev/null", O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(in, 0);
+        ::dup2(o, 1);
+        ::dup2(e, 2);
+        std::vector<char*> argv{const_cast<char*>(KESTRANO_BINARY)};
+        for (const std::string& argument : run.arguments)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(nullptr);
+        ::execv(KESTRANO_BINARY, argv.data());
+        ::_exit(121);
+    }
+
+    KestranoExit wait()
+    {
+        using namespace std::chrono;
+        const auto deadline = steady_clock::now() + minutes(1);
+        bool signalled = !run_.signalWhen;
+        int raw = 0;
+        while (::waitpid(pid_, &raw, WNOHANG) == 0) {
+            if (!signalled && run_.signalWhen()) {
+                ::kill(pid_, run_.signal);
+                signalled = true;
+            }
+            if (steady_clock::now() > deadline)
+                ::kill(pid_, SIGKILL);
+            std::this_thread::sleep_for(milliseconds(2));
+        }
+        KestranoExit result;
+        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+        result.out = run_.stdoutPath.empty() ? readBytes(captures_ / "out") : "";
+        result.err = readBytes(captures_ / "err");
+        return result;
+    }
+
+private:
+    KestranoRun run_;
+    TempFolder captures_;
+    pid_t pid_ = -1;
+};
+
+inline KestranoExit runKestrano(const KestranoRun& run)
+{
+    return KestranoProcess(run).wait();
+}
+
+inline KestranoExit runKestrano(const TempFolder& work, const std::vector<std::string>& arguments)
+{
+    return runKestrano(KestranoRun{work.path(), arguments});
+}
+
+// A CSV file read by Python's csv module, as JSON text: a list of rows, each a
+// list of fields.
+inline std::string csvAsJson(const std::string& path)
+{
+    TempFolder out;
+    const std::string command = "/usr/bin/python3 -c 'import csv,json,sys; "
+                                "print(json.dumps(list(csv.reader(open(sys.argv[1], newline=\"\")))))' '" +
+                                path + "' > '" + out / "rows.json" + "'";
+    if (std::system(command.c_str()) != 0)
+        return "null";
+    return readBytes(out / "rows.json");
+}

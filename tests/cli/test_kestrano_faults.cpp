@@ -1,0 +1,221 @@
+// Faults only a process shows: full disks, interrupts, concurrent runs,
+// inputs that fail in a batch, limits. Each checks the exit status, the
+// message, and that no temporary is left and no earlier file changed.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "kestrano_process.h"
+#include "support/temp_folder.h"
+#include "test_images.h"
+
+using namespace kestrano;
+namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
+
+namespace {
+
+// Every file below `folder` with its bytes, temporaries included.
+std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[fs::relative(entry.path(), folder).string()] =
+            entry.is_regular_file() ? readBytes(entry.path().string()) : "<folder>";
+    return files;
+}
+
+// The paths whose presence or bytes differ, so that a failure prints names, not contents.
+Names differences(const std::map<std::string, std::string>& now, const std::map<std::string, std::string>& before)
+{
+    Names changed;
+    for (const auto& [name, bytes] : now)
+        if (before.count(name) == 0 || before.at(name) != bytes)
+            changed.push_back(name);
+    for (const auto& [name, bytes] : before)
+        if (now.count(name) == 0)
+            changed.push_back(name + " (gone)");
+    return changed;
+}
+
+bool hasTemporary(const std::string& folder)
+{
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".kestrano-tmp-", 0) == 0)
+            return true;
+    return false;
+}
+
+bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
+// A work folder with an input and the results of an earlier -o run and an
+// earlier --out-dir run.
+struct EarlierResults {
+    TempFolder work;
+    EarlierResults(int rows = 72, int cols = 96)
+    {
+        writeGreyImage(work / "in.pgm", barsImage(rows, cols));
+        if (runKestrano(work, {"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d"}).status != 0 ||
+            runKestrano(work, {"run", "in.pgm", "--out-dir", "res"}).status != 0)
+            throw std::runtime_error("the earlier runs failed");
+        before = snapshot(work.path());
+    }
+    std::map<std::string, std::string> before;
+};
+
+}  // namespace
+
+TEST(KestranoFaults, FailedWritesLeaveEarlierResults)
+{
+    // Files may have 4000 bytes: the image (13824) or a histogram of 2000 bins does not fit.
+    for (const Names& options : std::vector<Names>{
+             {"-o", "out.pgm", "--data-dir", "d"}, {"--data-dir", "d"}, {"--out-dir", "res", "--overwrite"}}) {
+        EarlierResults earlier;
+        Names arguments = {"run", "in.pgm", "--set", "nBins=2000"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const KestranoExit run = runKestrano({earlier.work.path(), arguments, 4000});
+        EXPECT_EQ(run.status, 2) << options[0];
+        EXPECT_TRUE(contains(run.err, "cannot write (File too large)")) << run.err;
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << options[0];
+    }
+    // Standard output that cannot be written: nothing is published either.
+    EarlierResults earlier;
+    KestranoRun full{earlier.work.path(), {"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"}};
+    full.stdoutPath = "/dev/full";
+    const KestranoExit run = runKestrano(full);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "cannot write standard output")) << run.err;
+    EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{});
+}
+
+TEST(KestranoFaults, ForeignEntriesAreNeverReplaced)
+{
+    EarlierResults earlier;
+    fs::remove(earlier.work / "d/data/dataAng.dat");
+    fs::create_directory(earlier.work / "d/data/dataAng.dat");
+    const auto before = snapshot(earlier.work.path());
+    const KestranoExit run =
+        runKestrano(earlier.work, {"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "holds dataAng.dat")) << run.err;
+    EXPECT_EQ(run.out, "");  // refused before the run
+    EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{});
+}
+
+// Runs racing into one image and one data folder: the survivor is one run's whole set.
+TEST(KestranoFaults, ConcurrentRunsNeverMix)
+{
+    TempFolder work;
+    writeGreyImage(work / "in.pgm", barsImage());
+    const std::vector<Names> variants = {{"--set", "nBins=5", "--set", "tipoOutput=c"},
+                                         {"--set", "nBins=20"},
+                                         {"--set", "nBins=12", "--set", "nAng=64"}};
+    std::vector<std::map<std::string, std::string>> references;
+    for (std::size_t v = 0; v < variants.size(); ++v) {
+        const std::string dir = "ref" + std::to_string(v);
+        Names arguments = {"run", "in.pgm", "-o", dir + "/out.pgm", "--data-dir", dir};
+        arguments.insert(arguments.end(), variants[v].begin(), variants[v].end());
+        fs::create_directory(work / dir);
+        ASSERT_EQ(runKestrano(work, arguments).status, 0);
+        references.push_back(snapshot(work / dir));
+    }
+    fs::create_directory(work / "race");
+    for (int round = 0; round < 3; ++round) {
+        std::vector<std::unique_ptr<KestranoProcess>> runs;
+        for (int i = 0; i < 6; ++i) {
+            Names arguments = {"run", "in.pgm", "-o", "race/out.pgm", "--data-dir", "race", "--threads", "1"};
+            arguments.insert(arguments.end(), variants[i % 3].begin(), variants[i % 3].end());
+            runs.push_back(std::make_unique<KestranoProcess>(KestranoRun{work.path(), arguments}));
+        }
+        for (auto& run : runs)
+            EXPECT_EQ(run->wait().status, 0);
+        const auto result = snapshot(work / "race");
+        EXPECT_TRUE(result == references[0] || result == references[1] || result == references[2]) << round;
+    }
+}
+
+TEST(KestranoFaults, InterruptsRemoveTemporariesAndKeepEarlierResults)
+{
+    for (const int signal : {SIGINT, SIGTERM, SIGKILL}) {
+        EarlierResults earlier(640, 640);
+        const std::string res = earlier.work / "res";
+        KestranoRun run{earlier.work.path(), {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--threads", "1"}};
+        run.signalWhen = [&] { return hasTemporary(res); };
+        run.signal = signal;
+        const KestranoExit stopped = runKestrano(run);
+        EXPECT_EQ(stopped.status, 128 + signal);
+        if (signal == SIGKILL) {
+            // The dead run's folder stays until the next run into the folder removes it.
+            EXPECT_TRUE(hasTemporary(res));
+            EXPECT_EQ(runKestrano(earlier.work, {"summary", "res"}).status, 0);
+        }
+        EXPECT_FALSE(hasTemporary(res)) << signal;
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << signal;
+    }
+}
+
+TEST(KestranoFaults, OneInputsFailureStaysItsOwn)
+{
+    TempFolder work;
+    writeGreyImage(work / "a.pgm", barsImage());
+    writeGreyImage(work / "c.pgm", barsImage());
+    writeBytes(work / "bomb.pgm", "P5\n20000 20000\n65535\n");
+    ::mkfifo((work / "fifo.pgm").c_str(), 0644);
+    const KestranoExit run = runKestrano(work, {"run", "a.pgm", "bomb.pgm", "fifo.pgm", "c.pgm", "--out-dir", "out"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(contains(run.err, "kestrano: error: bomb.pgm")) << run.err;
+    EXPECT_TRUE(contains(run.err, "kestrano: error: fifo.pgm")) << run.err;
+    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "bomb", "c", "fifo", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "out/c").size(), 5u);  // lines, data, segments, log, run.json
+}
+
+TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
+{
+    struct Case {
+        Names arguments;
+        const char* message;
+    };
+    EarlierResults earlier;
+    for (const Case& c : std::vector<Case>{
+             {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
+             {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"}}) {
+        const KestranoExit run = runKestrano(earlier.work, c.arguments);
+        EXPECT_EQ(run.status, 2) << c.message;
+        EXPECT_TRUE(contains(run.err, c.message)) << run.err;
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << c.message;
+    }
+}
+
+TEST(KestranoFaults, OutputLinksAndReadOnlyFolders)
+{
+    EarlierResults earlier;
+    const TempFolder& work = earlier.work;
+    fs::create_directory(work / "real");
+    fs::create_symlink("real/target.pgm", work / "link.pgm");
+    ASSERT_EQ(runKestrano(work, {"run", "in.pgm", "-o", "link.pgm", "--data-dir", "d"}).status, 0);
+    EXPECT_TRUE(fs::is_symlink(work / "link.pgm"));
+    EXPECT_EQ(readBytes(work / "real/target.pgm"), readBytes(work / "out.pgm"));
+
+    // A folder nobody may write into, root included: reported before the pipeline runs.
+    fs::create_directory(work / "locked");
+    const std::string lock = ::geteuid() == 0 ? "chattr +i '" + work / "locked" + "' 2>/dev/null"
+                                              : "chmod 555 '" + work / "locked" + "'";
+    if (std::system(lock.c_str()) != 0)
+        GTEST_SKIP() << "cannot make a read-only folder here";
+    const KestranoExit run = runKestrano(work, {"run", "in.pgm", "-o", "locked/x.pgm", "--data-dir", "d"});
+    std::system(("chattr -i '" + work / "locked" + "' 2>/dev/null; chmod 755 '" + work / "locked" + "'").c_str());
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(contains(run.err, "locked")) << run.err;
+    EXPECT_EQ(namesIn(work / "locked"), Names{});
+}

@@ -1,0 +1,245 @@
+// The results folder of --out-dir, read back with real parsers: segments.csv
+// and summary.csv through Python's csv module, run.json through nlohmann-json.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/sha256.h"
+#include "kestrano_process.h"
+#include "support/temp_folder.h"
+#include "test_images.h"
+
+using namespace kestrano;
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+using Names = std::vector<std::string>;
+
+namespace {
+
+Json jsonFile(const std::string& path)
+{
+    return Json::parse(readBytes(path));
+}
+
+Json csvFile(const std::string& path)
+{
+    return Json::parse(csvAsJson(path));
+}
+
+std::vector<double> dataValues(const std::string& path)
+{
+    std::istringstream text(readBytes(path));
+    std::vector<double> values;
+    double value;
+    while (text >> value)
+        values.push_back(value);
+    return values;
+}
+
+// Every file below `folder`, by relative path.
+std::map<std::string, std::string> filesBelow(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), folder).string()] = readBytes(entry.path().string());
+    return files;
+}
+
+void expectNear(const std::string& text, double expected, double tolerance)
+{
+    EXPECT_NEAR(std::stod(text), expected, tolerance * std::max(1.0, std::fabs(expected))) << text;
+}
+
+}  // namespace
+
+TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
+{
+    TempFolder work;
+    writeGreyImage(work / "a.tif", barsImage());
+    writeGreyImage(work / "c.png", barsImage(80, 90, 6));
+    writeBytes(work / "garbage.tif", "II*\0garbage");
+    const KestranoExit run = runKestrano(work, {"run", "a.tif", "missing.tif", "garbage.tif", "c.png", "--out-dir",
+                                                "out", "--pixel-size", "0.5um", "--jobs", "1"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "c", "garbage", "missing", "summary.csv"}));
+    EXPECT_EQ(run.out, readBytes(work / "out/a/log.txt") + readBytes(work / "out/c/log.txt"));
+    for (const char* error : {"missing.tif: cannot open", "garbage.tif: not a supported image"})
+        EXPECT_NE(run.err.find(std::string("kestrano: error: ") + error), std::string::npos) << run.err;
+
+    // segments.csv row k is line k + 2 of the data files; lengths in micrometres.
+    const Json segments = csvFile(work / "out/a/segments.csv");
+    const std::vector<double> lengths = dataValues(work / "out/a/data/dataLen.dat");
+    const std::vector<double> angles = dataValues(work / "out/a/data/dataAng.dat");
+    ASSERT_GT(lengths.at(0), 0);
+    ASSERT_EQ(segments.size(), lengths.size());
+    EXPECT_EQ(segments[0], Json::parse(R"(["segment","label","x1","y1","x2","y2","length_px","angle_deg","length",
+                                          "unit","touches_border"])"));
+    double total = 0;
+    int border = 0;
+    for (std::size_t k = 1; k < segments.size(); ++k) {
+        const Json& row = segments[k];
+        EXPECT_EQ(row[0], std::to_string(k));
+        expectNear(row[6], lengths[k], 1e-5);
+        expectNear(row[7], angles[k], 1e-5);
+        expectNear(row[8], 0.5 * std::stod(row[6].get<std::string>()), 1e-12);
+        EXPECT_EQ(row[9], "um");
+        total += std::stod(row[8].get<std::string>());
+        border += row[10] == "true" ? 1 : 0;
+    }
+
+    // run.json: the input and every output with its digest.
+    const Json record = jsonFile(work / "out/a/run.json");
+    EXPECT_EQ(record["status"], "ok");
+    EXPECT_EQ(record["input"]["sha256"], sha256OfFile(work / "a.tif"));
+    EXPECT_EQ(record["pixel_size"]["source"], "command line");
+    EXPECT_EQ(record["parameters"]["nAng"], "128");
+    Names listed;
+    for (const Json& output : record["outputs"]) {
+        listed.push_back(output["path"]);
+        EXPECT_EQ(output["sha256"], sha256OfFile(work / ("out/a/" + output["path"].get<std::string>())));
+    }
+    EXPECT_EQ(listed, (Names{"lines.tif", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
+                             "data/histoAng.dat", "segments.csv", "log.txt"}));
+    const Json failed = jsonFile(work / "out/missing/run.json");
+    EXPECT_EQ(failed["status"], "failed");
+    EXPECT_NE(failed["message"].get<std::string>().find("missing.tif"), std::string::npos);
+
+    // summary.csv: one row per input in folder order, failed ones included.
+    const Json summary = csvFile(work / "out/summary.csv");
+    ASSERT_EQ(summary.size(), 5u);
+    EXPECT_EQ(summary[0].size(), 16u);
+    const Json& a = summary[1];
+    EXPECT_EQ(a[0], "a.tif");
+    EXPECT_EQ(a[6], std::to_string(segments.size() - 1));
+    expectNear(a[7], total, 1e-12);
+    EXPECT_EQ(a[12], std::to_string(border));
+    EXPECT_EQ(a[13], "ok");
+    EXPECT_EQ(summary[2][0], "c.png");
+    EXPECT_EQ(summary[3][13], "failed");
+    EXPECT_EQ(summary[4][0], "missing.tif");
+
+    // "kestrano summary" writes the same bytes from the run.json files.
+    const std::string batchSummary = readBytes(work / "out/summary.csv");
+    fs::remove(work / "out/summary.csv");
+    EXPECT_EQ(runKestrano(work, {"summary", "out"}).status, 0);
+    EXPECT_EQ(readBytes(work / "out/summary.csv"), batchSummary);
+
+    // --params repeats the run: same parameters, pixel size and bytes.
+    ASSERT_EQ(runKestrano(work, {"run", "a.tif", "--params", "out/a/run.json", "--out-dir", "again"}).status, 0);
+    for (const std::string& name : listed)
+        EXPECT_EQ(readBytes(work / ("again/a/" + name)), readBytes(work / ("out/a/" + name))) << name;
+}
+
+TEST(ResultsFolder, JobsChangeNothingButTimes)
+{
+    TempFolder work;
+    Names inputs;
+    for (int i = 0; i < 4; ++i) {
+        inputs.push_back("img" + std::to_string(i) + ".pgm");
+        writeGreyImage(work / inputs.back(), barsImage(70 + 4 * i, 96, 3 * i));
+    }
+    std::map<std::string, std::map<std::string, std::string>> folders;
+    std::string firstOut;
+    for (const std::string jobs : {"1", "3"}) {
+        Names arguments = {"run", "--out-dir", "j" + jobs, "--jobs", jobs};
+        arguments.insert(arguments.end(), inputs.begin(), inputs.end());
+        const KestranoExit run = runKestrano(work, arguments);
+        ASSERT_EQ(run.status, 0) << run.err;
+        if (firstOut.empty())
+            firstOut = run.out;
+        EXPECT_EQ(run.out, firstOut);
+        auto files = filesBelow(work / ("j" + jobs));
+        for (auto& [name, bytes] : files) {
+            if (name.size() > 8 && name.substr(name.size() - 8) == "run.json") {
+                Json record = Json::parse(bytes);
+                record.erase("created_utc");
+                record.erase("seconds");
+                bytes = record.dump();
+            } else if (name == "summary.csv") {
+                Json rows = csvFile(work / ("j" + jobs + "/summary.csv"));
+                for (Json& row : rows)
+                    row.erase(row.size() - 1);
+                bytes = rows.dump();
+            }
+        }
+        folders[jobs] = files;
+    }
+    EXPECT_EQ(folders["1"].size(), 4u * 8u + 1u);
+    EXPECT_EQ(folders["1"], folders["3"]);
+}
+
+TEST(ResultsFolder, EarlierResultsAreReplacedOnlyWhenAskedAndOnlyIfOurs)
+{
+    TempFolder work;
+    writeGreyImage(work / "a.pgm", barsImage());
+    ASSERT_EQ(runKestrano(work, {"run", "a.pgm", "--out-dir", "out"}).status, 0);
+    const auto before = filesBelow(work / "out");
+
+    const KestranoExit again = runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--set", "nBins=20"});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_NE(again.err.find("--overwrite"), std::string::npos) << again.err;
+    EXPECT_EQ(again.out, "");
+    EXPECT_EQ(filesBelow(work / "out"), before);
+
+    writeBytes(work / "out/a/notes.txt", "mine");
+    const KestranoExit foreign = runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--overwrite"});
+    EXPECT_EQ(foreign.status, 2);
+    EXPECT_NE(foreign.err.find("notes.txt"), std::string::npos) << foreign.err;
+    EXPECT_EQ(readBytes(work / "out/a/notes.txt"), "mine");
+    fs::remove(work / "out/a/notes.txt");
+    EXPECT_EQ(filesBelow(work / "out"), before);
+
+    ASSERT_EQ(runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--overwrite", "--set", "nBins=20"}).status, 0);
+    EXPECT_EQ(dataValues(work / "out/a/data/histoLen.dat").at(0), 21);
+    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "summary.csv"}));
+}
+
+TEST(ResultsFolder, StackPagesEqualSingleImages)
+{
+    TempFolder work;
+    std::vector<GreyImage> pages;
+    for (int i = 0; i < 3; ++i) {
+        pages.push_back(barsImage(72, 96, 5 * i));
+        writeStack(work / ("p" + std::to_string(i + 1) + ".tif"), {pages.back()});
+    }
+    writeStack(work / "stack.tif", pages);
+    ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--out-dir", "s"}).status, 0);
+    ASSERT_EQ(runKestrano(work, {"run", "p1.tif", "p2.tif", "p3.tif", "--out-dir", "singles"}).status, 0);
+    EXPECT_EQ(namesIn(work / "s"), (Names{"stack-p1", "stack-p2", "stack-p3", "summary.csv"}));
+    for (const char* name : {"lines.tif", "data/dataLen.dat", "data/histoAng.dat", "segments.csv", "log.txt"})
+        for (int i = 1; i <= 3; ++i)
+            EXPECT_EQ(readBytes(work / ("s/stack-p" + std::to_string(i) + "/" + name)),
+                      readBytes(work / ("singles/p" + std::to_string(i) + "/" + name)))
+                << name << " page " << i;
+    EXPECT_EQ(jsonFile(work / "s/stack-p2/run.json")["input"]["page"], 2);
+
+    ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--pages", "2", "--out-dir", "one"}).status, 0);
+    EXPECT_EQ(namesIn(work / "one"), (Names{"stack-p2", "summary.csv"}));
+}
+
+TEST(ResultsFolder, PixelSizeFromTiffTagsAndKeptInTheOutput)
+{
+    TempFolder work;
+    GreyImage image = barsImage();
+    image.resolution = TiffResolution{20000.0, 20000.0, 3, ""};  // 20000 pixels per cm: 0.5 um
+    writeGreyImage(work / "a.tif", image);
+    ASSERT_EQ(runKestrano(work, {"run", "a.tif", "--out-dir", "out"}).status, 0);
+    const Json size = jsonFile(work / "out/a/run.json")["pixel_size"];
+    EXPECT_EQ(size["unit"], "um");
+    EXPECT_DOUBLE_EQ(size["x"].get<double>(), 0.5);
+    const Json segments = csvFile(work / "out/a/segments.csv");
+    ASSERT_GT(segments.size(), 1u);
+    expectNear(segments[1][8], 0.5 * std::stod(segments[1][6].get<std::string>()), 1e-12);
+    std::vector<std::string> warnings;
+    const GreyImage painted = readGreyImage(work / "out/a/lines.tif", warnings);
+    ASSERT_TRUE(painted.pixelScale.has_value());
+    EXPECT_DOUBLE_EQ(painted.pixelScale->x, 0.5);
+}
