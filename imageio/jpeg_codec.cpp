@@ -165,7 +165,7 @@ GreyImage readJpeg(ReadRequest& request)
         throw ImageFileError(path + ": " + what + " (" + reader.message() + ")");
     };
     if (!readHeader(info, reader.state(), request.file.stream()))
-        fail("corrupt or truncated JPEG file");
+        fail("corrupt, truncated or unsupported JPEG file");
 
     const std::uint64_t width = info->image_width, height = info->image_height;
     // Huffman coding spends at least one bit on every 8 x 8 block; arithmetic coding may spend less.
@@ -195,7 +195,7 @@ GreyImage readJpeg(ReadRequest& request)
     budget.reserve(rowBytes, "a row");
     const std::uint64_t left = budget.remaining();
     if (!start(info, reader.state(), static_cast<long>(std::min<std::uint64_t>(left, LONG_MAX))))
-        fail("corrupt or truncated JPEG file");
+        fail("corrupt, truncated or unsupported JPEG file");
 
     GreyImage image;
     image.rows = static_cast<std::int32_t>(height);
@@ -206,12 +206,12 @@ GreyImage readJpeg(ReadRequest& request)
     std::uint16_t* out = image.pixels.data();
     for (std::uint64_t r = 0; r < height; ++r) {
         if (!readRow(info, reader.state(), row.data()))
-            fail("corrupt or truncated JPEG file");
+            fail("corrupt, truncated or unsupported JPEG file");
         for (std::size_t c = 0; c < width; ++c)
             *out++ = colour ? weightedGrey(row[3 * c], row[3 * c + 1], row[3 * c + 2]) : row[c];
     }
     if (!finish(info, reader.state()))
-        fail("corrupt or truncated JPEG file");
+        fail("corrupt, truncated or unsupported JPEG file");
     if (colour)
         request.warnings.push_back(colourWarning(path, false));
     for (const std::string& warning : libjpegWarnings)

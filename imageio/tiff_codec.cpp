@@ -344,7 +344,8 @@ std::vector<T> readSamples(TiffFile& file, const TiffLayout& layout, ReadBudget&
                 for (std::size_t x = 0; x < width; x += tileWidth) {
                     if (TIFFReadTile(tif, buffer.data(), static_cast<std::uint32_t>(x),
                                      static_cast<std::uint32_t>(y), 0, static_cast<std::uint16_t>(plane)) < 0)
-                        file.fail("truncated or corrupt TIFF file");
+                        file.fail("truncated or corrupt TIFF file: cannot read the tile at x " + std::to_string(x) +
+                                  ", y " + std::to_string(y));
                     copyBlock(buffer, tileWidth, x, y, tileHeight, plane);
                 }
     } else {
@@ -359,7 +360,8 @@ std::vector<T> readSamples(TiffFile& file, const TiffLayout& layout, ReadBudget&
             for (std::size_t y = 0; y < height; ++y) {
                 if (TIFFReadScanline(tif, buffer.data(), static_cast<std::uint32_t>(y),
                                      static_cast<std::uint16_t>(plane)) < 0)
-                    file.fail("truncated or corrupt TIFF file");
+                    file.fail("truncated or corrupt TIFF file: cannot read row " + std::to_string(y + 1) + " of " +
+                              std::to_string(height));
                 copyBlock(buffer, width, 0, y, 1, plane);
             }
     }

@@ -132,7 +132,7 @@ TEST(ImageInputs, JpegGreyAndColourAreRead)
 
     const std::string cut = crafted::jpeg(16, 8, 1, grey);
     writeBytes(folder / "cut.jpg", cut.substr(0, cut.size() - 40));
-    EXPECT_EQ(errorOf(folder / "cut.jpg").rfind(folder / "cut.jpg: corrupt or truncated JPEG file (", 0), 0u);
+    EXPECT_EQ(errorOf(folder / "cut.jpg").rfind(folder / "cut.jpg: corrupt, truncated or unsupported JPEG file (", 0), 0u);
     EXPECT_THROW(writeGreyImage(folder / "out.jpg", g), ImageFileError);  // read, never written
 }
 
