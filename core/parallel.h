@@ -12,12 +12,12 @@
 
 namespace kestrano {
 
-// The thread count a run uses: `requested` when positive, otherwise every core
-// the machine reports (at least 1).
+// The thread count a run uses: `requested` when positive (at most 256, far
+// beyond any gain), otherwise every core the machine reports (at least 1).
 inline int workerCount(int requested)
 {
     if (requested > 0)
-        return requested;
+        return std::min(requested, 256);
     const unsigned cores = std::thread::hardware_concurrency();
     return cores > 0 ? static_cast<int>(cores) : 1;
 }

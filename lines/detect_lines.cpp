@@ -44,22 +44,26 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
     requireAtLeastOne("speed", speed);
     requireAtLeastOne("nAng", nAng);
 
-    // Labelling sees {rows, row length}.
-    const ImageSize rowsFirst{size[1], size[0]};
-    RegionTable labelled = labelRegions(buffer, rowsFirst, 255, log);
+    // Labelling sees {rows, row length}. Only the labels of the regions to
+    // visit outlive this block: the pixel lists are gone before the search.
     DetectionCounts seen;
-    seen.labelled = labelled.count;
-    for (const std::int32_t pixels : labelled.pixelCounts)
-        seen.tooLarge += pixels >= maxSize && pixels > minSize ? 1 : 0;
-    const RegionTable regions = filterRegionsBySize(std::move(labelled), maxSize, minSize, log);
-    seen.kept = regions.count;
+    std::vector<std::uint32_t> visited;
+    {
+        const ImageSize rowsFirst{size[1], size[0]};
+        RegionTable labelled = labelRegions(buffer, rowsFirst, 255, log);
+        seen.labelled = labelled.count;
+        for (const std::int32_t pixels : labelled.pixelCounts)
+            seen.tooLarge += pixels >= maxSize && pixels > minSize ? 1 : 0;
+        const RegionTable regions = filterRegionsBySize(std::move(labelled), maxSize, minSize, log);
+        seen.kept = regions.count;
 
-    const std::int32_t count = cappedRegionCount(regions.count);
-    const std::size_t visitedCount =
-        std::min(regions.labels.size(), static_cast<std::size_t>(std::max<std::int32_t>(count, 0)));
-    seen.visited = static_cast<std::int32_t>(visitedCount);
-    const std::vector<std::uint32_t> visited(
-        regions.labels.begin(), regions.labels.begin() + static_cast<std::ptrdiff_t>(visitedCount));
+        const std::int32_t count = cappedRegionCount(regions.count);
+        const std::size_t visitedCount = std::min(
+            regions.labels.size(), static_cast<std::size_t>(std::max<std::int32_t>(count, 0)));
+        seen.visited = static_cast<std::int32_t>(visitedCount);
+        visited.assign(regions.labels.begin(),
+                       regions.labels.begin() + static_cast<std::ptrdiff_t>(visitedCount));
+    }
     LineList candidates = traceCandidates(buffer, size, speed, nAng, lMinLine, visited, log, threads);
     seen.candidates = candidates.size();
     if (counts != nullptr)

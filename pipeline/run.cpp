@@ -34,7 +34,8 @@ RunResult run(const std::uint16_t* pixels, std::int32_t rows, std::int32_t cols,
     std::ostream& log = options.log != nullptr ? *options.log : silent;
     ImageSize size{rows, cols};
     ParamList working = params;
-    runStages(result.image.data(), size, working, log, options, result);
+    // The caller's pixels stay untouched: they serve as the painting's starting image.
+    runStages(result.image.data(), size, working, log, options, result, n > 0 ? pixels : nullptr);
     return result;
 }
 

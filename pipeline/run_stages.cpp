@@ -1,5 +1,6 @@
 #include "pipeline/run_stages.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -14,8 +15,7 @@
 #include "pipeline/parameter_limits.h"
 #include "pipeline/stoi_conversion.h"
 #include "preprocess/anisotropic_diffusion.h"
-#include "preprocess/gradient_filter.h"
-#include "preprocess/pixel_conversions.h"
+#include "preprocess/gradient_pass.h"
 #include "preprocess/thresholding.h"
 
 namespace kestrano {
@@ -64,38 +64,27 @@ void checkDetectionValues(const RunValues& v)
         throw std::invalid_argument("nBins must be at least 1 (got " + std::to_string(v.nBins) + ")");
 }
 
-void copyPixels(std::uint16_t* to, const std::uint16_t* from, std::int32_t n)
-{
-    for (std::int32_t i = 0; i < n; ++i)
-        to[i] = from[i];
-}
-
-void runSmoothing(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::int32_t n,
-                  std::ostream& log)
+void runSmoothing(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::ostream& log,
+                  int threads)
 {
     const std::int32_t nIts = readInteger(params, "nIts");
     log << "nIts: " << nIts << std::endl;
-    const std::vector<float> diffused = anisotropicDiffusion(pixels, size, nIts, 1, 2000, 0.14, log);
-    const std::vector<std::uint16_t> converted = floatToPixels(diffused.data(), n);
-    copyPixels(pixels, converted.data(), n);
+    diffuseInPlace(pixels, size, nIts, 1, 2000, 0.14, log, threads);
 }
 
-void runGradient(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::ostream& log)
+void runGradient(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::ostream& log,
+                 int threads)
 {
     const std::int32_t s = readInteger(params, "s");
     const std::int32_t w = readInteger(params, "w");
     log << "s: " << s << ", " << w << std::endl;
-    const Matrix<std::uint16_t> m = pixelsToMatrix(pixels, size);
-    const Matrix<double> g = gradientFilter(m, size, w, s);
-    for (std::int32_t r = 0; r < size[0]; ++r)
-        for (std::int32_t c = 0; c < size[1]; ++c)
-            pixels[static_cast<std::int64_t>(r) * size[1] + c] = truncToPixel(g[r][c]);
+    gradientInPlace(pixels, size, w, s, threads);
 }
 
 }  // namespace
 
 void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::ostream& log,
-               const RunOptions& options, RunResult& result)
+               const RunOptions& options, RunResult& result, const std::uint16_t* original)
 {
     checkParameterLimits(params);  // before anything is printed or converted
     const int threads = workerCount(options.threads);
@@ -108,16 +97,21 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
     result.outputType = tipoOutput.empty() ? '\0' : tipoOutput[0];
     log << "Tipo Salida: " << result.outputType << std::endl;
 
-    const std::int32_t n = allocatablePixelCount(size);
-    std::vector<std::uint16_t> backup(static_cast<std::size_t>(n));
-    copyPixels(backup.data(), pixels, n);
+    // Painting starts from the image as it was handed over: the caller's copy
+    // when there is one, otherwise a backup taken now.
+    const std::size_t n = static_cast<std::size_t>(allocatablePixelCount(size));
+    std::vector<std::uint16_t> backup;
+    if (original == nullptr && result.stages.lineDetection) {
+        backup.assign(pixels, pixels + n);
+        original = backup.data();
+    }
 
     result.stages.smoothing = params.count("nIts") != 0;
     if (result.stages.smoothing)
-        runSmoothing(pixels, size, params, n, log);
+        runSmoothing(pixels, size, params, log, threads);
     result.stages.gradient = params.count("s") != 0;
     if (result.stages.gradient)
-        runGradient(pixels, size, params, log);
+        runGradient(pixels, size, params, log, threads);
     result.contrast = stretchContrast(pixels, size, 0, 255, 5, log);
     result.stages.thresholding = params.count("th") != 0;
     if (result.stages.thresholding) {
@@ -133,8 +127,9 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
     result.lines = detectLines(pixels, size, values.speed, values.nAng, values.lMinLine,
                                values.minSize, values.maxSize, log, &result.detection,
                                threads);
-    paintLines(backup.data(), size, result.lines, result.outputType, log);
-    copyPixels(pixels, backup.data(), n);
+    std::copy(original, original + n, pixels);
+    std::vector<std::uint16_t>().swap(backup);
+    paintLines(pixels, size, result.lines, result.outputType, log);
     result.lengthHistogram = lengthHistogram(result.lines, values.nBins);
     result.angleHistogram = angleHistogram(result.lines, values.nBins);
 }

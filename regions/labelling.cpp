@@ -1,11 +1,11 @@
 #include "regions/labelling.h"
 
-#include <algorithm>
 #include <limits>
 #include <new>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "regions/region_growth.h"
@@ -42,29 +42,35 @@ RegionTable labelRegions(std::uint16_t* pixels, const ImageSize& size, std::uint
     const std::int32_t N = static_cast<std::int32_t>(wholeCount);
     const std::size_t n = static_cast<std::size_t>(N);
 
-    std::vector<std::uint16_t> work(pixels, pixels + n);
+    // Labels go straight into the buffer; should the labels run out, every
+    // pixel labelled so far (all of them fg before) is put back.
     PixelList list;
-    list.reached.assign(n, 0);
+    list.reached.assign((n + 63) / 64, 0);
     list.entries.reserve(n);  // every pixel is entered at most once
     std::vector<std::int32_t> ends;
+    std::vector<std::int32_t> seeds;
 
     std::int32_t label = static_cast<std::int32_t>(fg) + 1;
     std::int32_t regionCount = 0;
     for (std::int32_t i = 0; i < N; ++i) {
-        if (work[static_cast<std::size_t>(i)] != fg)
+        if (pixels[static_cast<std::size_t>(i)] != fg)
             continue;
-        // The buffer is still untouched here: labels are copied back only at the end.
-        if (label > kLargestLabel)
+        if (label > kLargestLabel) {
+            for (const std::int32_t seed : seeds)
+                pixels[seed] = fg;
+            for (const std::uint32_t e : list.entries)
+                pixels[e & ~RegionTable::kBorderFlag] = fg;
             throwTooManyRegions(fg);
-        if (growRegion(work.data(), list, size, i / W, i % W, static_cast<std::uint16_t>(label), fg))
+        }
+        if (growRegion(pixels, list, size, i / W, i % W, static_cast<std::uint16_t>(label), fg))
             log << "entro lim" << std::endl;
+        seeds.push_back(i);
         ends.push_back(static_cast<std::int32_t>(list.entries.size()));
         ++label;
         ++regionCount;
     }
-
-    std::copy(work.begin(), work.end(), pixels);
-    return buildRegionTable(fg, list.entries, regionCount, ends);
+    std::vector<std::uint64_t>().swap(list.reached);
+    return buildRegionTable(fg, std::move(list.entries), regionCount, ends, W);
 }
 
 }  // namespace kestrano

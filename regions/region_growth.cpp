@@ -30,9 +30,9 @@ bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
 {
     const std::int32_t H = size[0];
     const std::int32_t W = size[1];
-    std::vector<PixelEntry>& entries = list.entries;
+    std::vector<std::uint32_t>& entries = list.entries;
     const std::size_t first = entries.size();
-    list.reached[static_cast<std::size_t>(seedRow * W + seedCol)] = 1;
+    list.markReached(seedRow * W + seedCol);
 
     // The queue of centres still to scan is exactly this region's run of
     // entries (every entered pixel is queued, in the same order), so a cursor
@@ -47,14 +47,14 @@ bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
         for (std::int32_t rr = r0; rr <= r1; ++rr)
             for (std::int32_t cc = c0; cc <= c1; ++cc) {
                 const std::int32_t p = rr * W + cc;
-                std::uint8_t& seen = list.reached[static_cast<std::size_t>(p)];
-                if (seen || work[p] != fg)
+                if (work[p] != fg || list.wasReached(p))
                     continue;
                 const std::int32_t pixelClass = classifyPixel(work, size, rr, cc, fg);
                 if (pixelClass == 0)
                     continue;
-                seen = 1;
-                entries.push_back(PixelEntry{label, pixelClass, rr, cc, p});
+                list.markReached(p);
+                entries.push_back(static_cast<std::uint32_t>(p) |
+                                  (pixelClass == 2 ? RegionTable::kBorderFlag : 0u));
             }
         // The window around (H - 2, W - 2) has touched the last row and column:
         // growth ends here, even with centres still queued.
@@ -64,8 +64,9 @@ bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
         }
         if (next == entries.size())
             break;
-        r = entries[next].row;
-        c = entries[next].column;
+        const std::int32_t p = static_cast<std::int32_t>(entries[next] & ~RegionTable::kBorderFlag);
+        r = p / W;
+        c = p % W;
         ++next;
     }
 
@@ -73,7 +74,7 @@ bool growRegion(std::uint16_t* work, PixelList& list, const ImageSize& size, std
     // keep fg so that the classification of their neighbours saw them as such.
     work[seedRow * W + seedCol] = label;
     for (std::size_t i = first; i < entries.size(); ++i)
-        work[entries[i].index] = label;
+        work[entries[i] & ~RegionTable::kBorderFlag] = label;
     return stoppedAtLimit;
 }
 

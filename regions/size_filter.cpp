@@ -8,46 +8,39 @@ namespace kestrano {
 
 namespace {
 
-// The first `count` elements of v (never more than it holds).
-template <typename T>
-std::vector<T> leading(const std::vector<T>& v, std::int32_t count)
-{
-    const std::size_t take =
-        std::min(v.size(), static_cast<std::size_t>(std::max<std::int32_t>(count, 0)));
-    return std::vector<T>(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(take));
-}
-
-// The regions at the given indices, in that order; consumes the input table.
-RegionTable selectRegions(RegionTable regions, std::vector<std::int32_t> indices, std::ostream& log)
+// The regions at the given increasing indices, in that order; their pixel runs
+// move to the front of the consumed table's list.
+RegionTable selectRegions(RegionTable regions, const std::vector<std::int32_t>& indices,
+                          std::ostream& log)
 {
     const std::size_t n = indices.size();
     log << "N lista= " << n << std::endl;
 
     RegionTable out;
     out.count = static_cast<std::int32_t>(n);
+    out.rowLength = regions.rowLength;
     out.labels.reserve(n);
     out.pixelCounts.reserve(n);
     out.borderCounts.reserve(n);
     out.interiorCounts.reserve(n);
     out.centroids.reserve(n);
-    out.points.reserve(n);
-    out.borderPoints.reserve(n);
-    out.pointIndices.reserve(n);
-    out.borderIndices.reserve(n);
+    out.firstPixel.reserve(n + 1);
+    std::size_t kept = 0;
     for (const std::int32_t i : indices) {
         const std::size_t k = static_cast<std::size_t>(i);
-        const std::int32_t pixels = regions.pixelCounts.at(k);
-        const std::int32_t border = regions.borderCounts.at(k);
         out.labels.push_back(regions.labels.at(k));
-        out.pixelCounts.push_back(pixels);
-        out.borderCounts.push_back(border);
+        out.pixelCounts.push_back(regions.pixelCounts.at(k));
+        out.borderCounts.push_back(regions.borderCounts.at(k));
         out.interiorCounts.push_back(regions.interiorCounts.at(k));
         out.centroids.push_back(regions.centroids.at(k));
-        out.points.push_back(leading(regions.points.at(k), pixels));
-        out.pointIndices.push_back(leading(regions.pointIndices.at(k), pixels));
-        out.borderPoints.push_back(leading(regions.borderPoints.at(k), border));
-        out.borderIndices.push_back(leading(regions.borderIndices.at(k), border));
+        const auto first = regions.pixels.begin() + static_cast<std::ptrdiff_t>(regions.firstPixel.at(k));
+        const auto last = regions.pixels.begin() + static_cast<std::ptrdiff_t>(regions.firstPixel.at(k + 1));
+        std::copy(first, last, regions.pixels.begin() + static_cast<std::ptrdiff_t>(kept));
+        kept += static_cast<std::size_t>(last - first);
+        out.firstPixel.push_back(kept);
     }
+    regions.pixels.resize(kept);
+    out.pixels = std::move(regions.pixels);
     return out;
 }
 
@@ -62,7 +55,7 @@ RegionTable filterRegionsBySize(RegionTable regions, std::int32_t maxSize, std::
         if (pixels > minSize && pixels < maxSize)
             kept.push_back(i);
     }
-    return selectRegions(std::move(regions), std::move(kept), log);
+    return selectRegions(std::move(regions), kept, log);
 }
 
 }  // namespace kestrano

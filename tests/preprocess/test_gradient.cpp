@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
-#include "preprocess/gradient_filter.h"
+#include "preprocess/gradient_pass.h"
+#include "preprocess/gradient_reference.h"
 #include "preprocess/gradient_steps.h"
 #include "preprocess/pixel_conversions.h"
 
@@ -24,6 +26,8 @@ Row row(const Matrix<double>& m, int r, int n) { return {m[r], m[r] + n}; }
 
 // Three rows of 0, 0, 100, 100.
 const std::vector<std::uint16_t> kRamp = {0, 0, 100, 100, 0, 0, 100, 100, 0, 0, 100, 100};
+
+std::vector<std::uint16_t> kRampCopy() { return kRamp; }
 
 }  // namespace
 
@@ -84,4 +88,44 @@ TEST(GradientFilter, RefusesImagesNarrowerThanTwo)
         }
     }
     EXPECT_THROW(gradientOf(kRamp, {3, 4}, -2, 1), std::bad_alloc);
+}
+
+TEST(GradientPass, SameAsTheStepsForEveryWindowShapeAndThreadCount)
+{
+    // Random images with 65535 spikes and flat stretches; heights around the
+    // band split and the halo of wide windows.
+    std::mt19937 rng(7);
+    for (const ImageSize& size : {ImageSize{2, 2}, ImageSize{2, 9}, ImageSize{9, 2}, ImageSize{17, 5},
+                                  ImageSize{40, 33}, ImageSize{71, 12}}) {
+        std::vector<std::uint16_t> pixels(static_cast<std::size_t>(size[0]) * size[1]);
+        for (auto& p : pixels) {
+            const unsigned pick = rng() % 10;
+            p = pick == 0 ? 65535 : pick < 3 ? 1000 : static_cast<std::uint16_t>(rng() % 4000);
+        }
+        for (int w : {0, 1, 2, 3, 4, 5, 8}) {
+            for (int s : {0, 1, 3}) {
+                const Matrix<double> g = gradientOf(pixels, size, w, s);
+                std::vector<std::uint16_t> expected(pixels.size());
+                for (int r = 0; r < size[0]; ++r)
+                    for (int c = 0; c < size[1]; ++c)
+                        expected[std::size_t(r) * size[1] + c] = truncToPixel(g[r][c]);
+                for (int threads : {1, 2, 3, 7}) {
+                    std::vector<std::uint16_t> fast = pixels;
+                    gradientInPlace(fast.data(), size, w, s, threads);
+                    ASSERT_EQ(fast, expected) << size[0] << "x" << size[1] << " w " << w << " s " << s
+                                              << " threads " << threads;
+                }
+            }
+        }
+    }
+    for (int w : {0, 2, 5})
+        for (double sigma : {0.0, 1.0, 2.5}) {
+            const Matrix<double> k = gaussianKernel(w, sigma);
+            const std::vector<double> flat = gaussianWeights(w, sigma);
+            for (int i = 0; i < w * w; ++i)
+                EXPECT_EQ(flat[i], k[i / w][i % w]);
+        }
+    std::vector<std::uint16_t> small(5, 9);
+    EXPECT_THROW(gradientInPlace(small.data(), {1, 5}, 3, 1, 2), std::invalid_argument);
+    EXPECT_THROW(gradientInPlace(kRampCopy().data(), {3, 4}, -2, 1, 2), std::bad_alloc);
 }

@@ -28,8 +28,8 @@ TEST(Labelling, BlockInSixBySixListsEntriesInWindowOrder)
     ASSERT_EQ(t.count, 1);
     EXPECT_EQ((Ints{t.pixelCounts[0], t.borderCounts[0], t.interiorCounts[0]}), (Ints{8, 7, 1}));
     EXPECT_EQ(t.centroids[0], (Point3{2, 2, 0}));
-    EXPECT_EQ(t.points[0], (Points{{1, 2, 0}, {2, 1, 0}, {2, 2, 0}, {1, 3, 0}, {2, 3, 0}, {3, 1, 0}, {3, 2, 0}, {3, 3, 0}}));
-    EXPECT_EQ(t.borderIndices[0], (std::vector<std::uint32_t>{8, 13, 9, 15, 19, 20, 21}));  // all but (2, 2)
+    EXPECT_EQ(t.points(0), (Points{{1, 2, 0}, {2, 1, 0}, {2, 2, 0}, {1, 3, 0}, {2, 3, 0}, {3, 1, 0}, {3, 2, 0}, {3, 3, 0}}));
+    EXPECT_EQ(t.borderIndices(0), (std::vector<std::uint32_t>{8, 13, 9, 15, 19, 20, 21}));  // all but (2, 2)
     EXPECT_EQ(im, expected);
 }
 
@@ -57,8 +57,8 @@ TEST(Labelling, LimitWindowStopsGrowthAndSplitsTheRest)
     const RegionTable t = labelRegions(im.data(), ImageSize{5, 5}, 255, out);
     EXPECT_EQ(out.text(), "entro lim\n");
     ASSERT_EQ(t.count, 2);
-    EXPECT_EQ(t.points[0], (Points{{3, 3, 0}, {4, 2, 0}}));
-    EXPECT_EQ(t.borderPoints[1], (Points{{4, 1, 0}}));
+    EXPECT_EQ(t.points(0), (Points{{3, 3, 0}, {4, 2, 0}}));
+    EXPECT_EQ(t.borderPoints(1), (Points{{4, 1, 0}}));
     EXPECT_EQ((Image{im[14], im[18], im[22], im[21], im[20]}), (Image{256, 256, 256, 257, 257}));
 
     // All foreground: one region of N - 1 interior entries, "entro lim" once.

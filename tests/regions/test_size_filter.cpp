@@ -9,20 +9,21 @@ using namespace kestrano;
 
 namespace {
 
-// Regions labelled 256, 257, ...; region k of n pixels lists n times (k, n, 0).
+// Regions labelled 256, 257, ...; region k of n pixels lists n times the
+// pixel (k, n) of a 1000-pixel-wide image.
 RegionTable tableWithCounts(const std::vector<std::int32_t>& counts)
 {
     RegionTable t;
     t.count = static_cast<std::int32_t>(counts.size());
+    t.rowLength = 1000;
     t.pixelCounts = t.interiorCounts = counts;
     t.borderCounts.assign(counts.size(), 0);
-    t.pointIndices = t.borderIndices = std::vector<std::vector<std::uint32_t>>(counts.size());
-    t.borderPoints.resize(counts.size());
     for (std::int32_t k = 0; k < t.count; ++k) {
         const std::int32_t n = counts[static_cast<std::size_t>(k)];
         t.labels.push_back(256u + static_cast<std::uint32_t>(k));
         t.centroids.push_back(Point3{k, n / 2, 0});
-        t.points.emplace_back(static_cast<std::size_t>(n), Point3{k, n, 0});
+        t.pixels.insert(t.pixels.end(), static_cast<std::size_t>(n), std::uint32_t(k * 1000 + n));
+        t.firstPixel.push_back(t.pixels.size());
     }
     return t;
 }
@@ -36,7 +37,7 @@ TEST(SizeFilter, KeepsCountsStrictlyBetweenTheBounds)
     ASSERT_EQ(t.count, 1);
     EXPECT_EQ(t.labels, std::vector<std::uint32_t>{257});
     EXPECT_EQ(t.centroids[0], (Point3{1, 25, 0}));
-    EXPECT_EQ(t.points[0], std::vector<Point3>(50, Point3{1, 50, 0}));
+    EXPECT_EQ(t.points(0), std::vector<Point3>(50, Point3{1, 50, 0}));
 
     EXPECT_EQ(filterRegionsBySize(tableWithCounts({10, 11, 99, 100}), 100, 10, out).labels,
               (std::vector<std::uint32_t>{257, 258}));

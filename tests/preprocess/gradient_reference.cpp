@@ -1,4 +1,4 @@
-#include "preprocess/gradient_filter.h"
+#include "preprocess/gradient_reference.h"
 #include "preprocess/gradient_steps.h"
 
 #include <algorithm>

@@ -1,5 +1,6 @@
 #pragma once
-// Gaussian smoothing followed by the gradient magnitude of the smoothed image.
+// The gradient filter written out step by step on work matrices: the
+// reference that the streaming pass (preprocess/gradient_pass.h) must match.
 #include <cstdint>
 
 #include "core/image_size.h"
