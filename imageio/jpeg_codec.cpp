@@ -189,10 +189,15 @@ GreyImage readJpeg(ReadRequest& request)
         throw ImageFileError(path + ": unsupported JPEG colour model (CMYK or YCCK; grey and RGB are read)");
     }
     budget.reserve(2 * count, "the pixels");
-    if (info->progressive_mode)  // every coefficient of every component is kept until the end
-        budget.reserve(blocks * 128 * static_cast<std::uint64_t>(info->num_components), "the progressive coefficients");
     const std::uint64_t rowBytes = width * (colour ? 3 : 1);
     budget.reserve(rowBytes, "a row");
+    if (info->progressive_mode) {  // every coefficient of every component is kept until the end
+        const std::uint64_t coefficients = blocks * 128 * static_cast<std::uint64_t>(info->num_components);
+        budget.reserve(coefficients, "the progressive coefficients");
+        budget.release(coefficients);  // libjpeg allocates them within what is left, below
+    }
+    // libjpeg's whole-image buffers (progressive and multi-scan files) stay
+    // within this; asking for more fails as "backing store not supported".
     const std::uint64_t left = budget.remaining();
     if (!start(info, reader.state(), static_cast<long>(std::min<std::uint64_t>(left, LONG_MAX))))
         fail("corrupt, truncated or unsupported JPEG file");
