@@ -32,8 +32,9 @@ void readAs(const std::string& path, std::size_t page, bool rescale)
     kestrano::ReadOptions options;
     options.page = page;
     options.rescale = rescale;
-    options.limits.maxPixels = 1u << 22;
-    options.limits.maxBytes = 96u << 20;
+    // Small enough that one input costs milliseconds, large enough for every code path.
+    options.limits.maxPixels = 1u << 20;
+    options.limits.maxBytes = 48u << 20;
     std::vector<std::string> warnings;
     try {
         const kestrano::GreyImage image = kestrano::readGreyImage(path, warnings, options);

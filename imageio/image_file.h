@@ -39,7 +39,9 @@ struct ReadLimits {
 ReadLimits defaultReadLimits();
 
 struct ReadOptions {
-    std::size_t page = 0;  // 0-based page of a multi-page TIFF; other formats have only page 0
+    // 0-based page of a multi-page TIFF; other formats have only page 0. Messages
+    // count pages from 1 ("has 3 pages; page 4 does not exist").
+    std::size_t page = 0;
     // 32-bit integer, signed or float TIFF samples are refused unless this is
     // set; then the finite values' min..max is mapped linearly onto 0..65535
     // (round to nearest), NaN and -inf become 0, +inf 65535. Ignored for 8-
