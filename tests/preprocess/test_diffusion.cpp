@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <hwy/targets.h>
+
 #include "preprocess/anisotropic_diffusion.h"
 #include "preprocess/diffusion_reference.h"
 #include "preprocess/pixel_conversions.h"
@@ -104,13 +106,18 @@ TEST(AnisotropicDiffusion, FusedPassEqualsTheComposedUnitsBitForBit)
         // A huge time step drives values to infinity, where inf x 0 matters.
         for (const auto& [kappa, deltaT] : {std::pair{2000, 0.14}, {30, 0.14}, {2000, 1e36}}) {
             const auto composed = reference::literalDiffusion(pixels, size, 6, kappa, deltaT);
-            for (int threads : {1, 2, 3, 7}) {
-                const auto fused = diffuse(pixels, size, 6, kappa, deltaT, threads);
-                ASSERT_EQ(fused.size(), composed.size());
-                for (int i = 0; i < n; ++i)
-                    ASSERT_EQ(bits(fused[i]), bits(composed[i]))
-                        << i << " of " << size[0] << "x" << size[1] << ", threads " << threads;
+            for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+                hwy::SetSupportedTargetsForTest(target);
+                for (int threads : {1, 2, 3, 7}) {
+                    const auto fused = diffuse(pixels, size, 6, kappa, deltaT, threads);
+                    ASSERT_EQ(fused.size(), composed.size());
+                    for (int i = 0; i < n; ++i)
+                        ASSERT_EQ(bits(fused[i]), bits(composed[i]))
+                            << i << " of " << size[0] << "x" << size[1] << ", threads " << threads
+                            << ", " << hwy::TargetName(target);
+                }
             }
+            hwy::SetSupportedTargetsForTest(0);
         }
     }
 }
