@@ -22,6 +22,7 @@ namespace kestrano {
 namespace {
 
 constexpr int maxScans = 500;
+constexpr std::uint64_t libjpegState = 64 * 1024;
 
 struct JpegState {
     jpeg_error_mgr manager;           // first: libjpeg hands back a pointer to it
@@ -191,11 +192,14 @@ GreyImage readJpeg(ReadRequest& request)
     budget.reserve(2 * count, "the pixels");
     const std::uint64_t rowBytes = width * (colour ? 3 : 1);
     budget.reserve(rowBytes, "a row");
-    if (info->progressive_mode) {  // every coefficient of every component is kept until the end
-        const std::uint64_t coefficients = blocks * 128 * static_cast<std::uint64_t>(info->num_components);
-        budget.reserve(coefficients, "the progressive coefficients");
-        budget.release(coefficients);  // libjpeg allocates them within what is left, below
-    }
+    // libjpeg's own state, and for a progressive file every coefficient of
+    // every component, kept until the end: checked here for a clear message,
+    // then left to libjpeg, which allocates them within what is left.
+    std::uint64_t decoder = libjpegState;
+    if (info->progressive_mode)
+        decoder += blocks * 128 * static_cast<std::uint64_t>(info->num_components);
+    budget.reserve(decoder, info->progressive_mode ? "the progressive coefficients" : "the JPEG decoder");
+    budget.release(decoder);
     // libjpeg's whole-image buffers (progressive and multi-scan files) stay
     // within this; asking for more fails as "backing store not supported".
     const std::uint64_t left = budget.remaining();
