@@ -1,0 +1,31 @@
+#pragma once
+// What kestrano.run returns: the core's RunResult as Python objects, built
+// once while the GIL is held.
+#include <string>
+
+#include <pybind11/pybind11.h>
+
+#include "core/kestrano.h"
+
+namespace kestrano::python {
+
+struct PyRunResult {
+    pybind11::object image;           // painted uint16 array (rows, cols)
+    pybind11::object segments;        // structured array, one record per segment
+    std::string log;                  // the pipeline's lines, as the tool prints them
+    pybind11::dict histograms;        // "length", "angle" -> {"values", "counts"}
+    pybind11::dict parameters;        // the list the pipeline received
+    pybind11::dict dataFiles;         // file name -> contents, as the tool writes them
+    pybind11::dict stages;            // which optional stages ran
+    pybind11::dict detection;         // region and candidate counts
+    pybind11::tuple contrast;         // limits of the contrast stretch
+    pybind11::tuple thresholdValues;  // the two values thresholding chose between
+    int threshold = 0;
+    std::string outputType;
+};
+
+PyRunResult toPython(RunResult&& result, std::string&& log);
+
+void bindRunResult(pybind11::module_& module);
+
+}  // namespace kestrano::python
