@@ -11,6 +11,7 @@
 #include "core/angles.h"
 #include "core/numeric.h"
 #include "core/parallel.h"
+#include "lines/background_map.h"
 #include "lines/candidate_search.h"
 #include "lines/line_report.h"
 #include "lines/optimize_passes.h"
@@ -87,6 +88,7 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         return byKey[a]->size() > byKey[b]->size();
     });
+    const BackgroundMap background(buffer, size, threads);
     std::vector<LineList> kept(groupCount);
     std::vector<std::string> printed(groupCount);
     parallelFor(threads, groupCount, [&](std::size_t t) {
@@ -96,11 +98,11 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
             return;
         std::ostringstream out;
         out.copyfmt(log);
-        const LineList pass0 = optimizePass0(buffer, size, group);
+        const LineList pass0 = optimizePass0(background, size, group);
         out << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size()) << std::endl;
         for (const StraightLine& line : pass0)
             writeLineReport(out, line);
-        kept[g] = optimizePass1(buffer, size, pass0, angleStep, out);
+        kept[g] = optimizePass1(background, size, pass0, angleStep, out);
         out << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(kept[g].size())
             << std::endl;
         for (const StraightLine& line : kept[g])

@@ -1,6 +1,7 @@
 #include "lines/optimize_passes.h"
 #include "lines/pruning_background.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 
@@ -13,11 +14,11 @@ namespace kestrano {
 namespace {
 
 // floor(v) as a signed 32-bit integer, where only values inside the image
-// matter: anything else (out of range or not a number) yields -1.
+// matter: anything else (negative, too large or not a number) yields -1. For
+// v >= 0 the truncation is the floor.
 inline std::int32_t floorToPixel(double v)
 {
-    const double f = std::floor(v);
-    return f > -1.0 && f < 2147483648.0 ? static_cast<std::int32_t>(f) : -1;
+    return v >= 0.0 && v < 2147483648.0 ? static_cast<std::int32_t>(v) : -1;
 }
 
 // A slope of 0 counts as positive.
@@ -28,22 +29,7 @@ int slopeSign(const StraightLine& line)
 
 }  // namespace
 
-bool isBackgroundPixel(const std::uint16_t* buffer, const ImageSize& size, std::int32_t x,
-                       std::int32_t y)
-{
-    // The 3 x 3 neighbourhood centred on (x, y), all strictly inside the image.
-    const std::int64_t cx = x;
-    const std::int64_t cy = y;
-    if (!(cx - 1 > 0 && cx + 1 < size[0] && cy - 1 > 0 && cy + 1 < size[1]))
-        return false;
-    for (std::int64_t row = cy - 1; row <= cy + 1; ++row)
-        for (std::int64_t col = cx - 1; col <= cx + 1; ++col)
-            if (buffer[row * size[0] + col] > 255)
-                return false;
-    return true;
-}
-
-bool backgroundBetween(const std::uint16_t* buffer, const ImageSize& size, double ax, double ay,
+bool backgroundBetween(const BackgroundMap& background, const ImageSize& size, double ax, double ay,
                        double bx, double by, std::int32_t minCount)
 {
     const double d = std::sqrt((ay - by) * (ay - by) + (ax - bx) * (ax - bx));
@@ -51,12 +37,16 @@ bool backgroundBetween(const std::uint16_t* buffer, const ImageSize& size, doubl
     const double n = std::floor(d);
     if (!(n > 0.0))
         return false;
+    // The answer is yes once the count passes both; once even every step left
+    // could not get it there, the answer is no.
+    const double target = static_cast<double>(std::max(minCount, need));
     std::int32_t count = 0;
     for (double t = 0.0; t < n; t += 1.0) {
+        if (static_cast<double>(count) + (n - t) <= target)
+            return false;
         const std::int32_t px = floorToPixel((bx - ax) * t / d + ax);
         const std::int32_t py = floorToPixel((by - ay) * t / d + ay);
-        if (px > 0 && px < size[0] && py > 0 && py < size[1] &&
-            isBackgroundPixel(buffer, size, px, py)) {
+        if (px > 0 && px < size[0] && py > 0 && py < size[1] && background.at(px, py)) {
             ++count;
             if (count > minCount && count > need)
                 return true;
@@ -65,24 +55,24 @@ bool backgroundBetween(const std::uint16_t* buffer, const ImageSize& size, doubl
     return false;
 }
 
-bool linesConnected(const std::uint16_t* buffer, const ImageSize& size, const StraightLine& a,
+bool linesConnected(const BackgroundMap& background, const ImageSize& size, const StraightLine& a,
                     const StraightLine& b, std::int32_t minCount)
 {
     // Both paths are pure reads: once the starts are not apart, the ends
     // cannot change the answer.
-    if (!backgroundBetween(buffer, size, a.x1(), a.y1(), b.x1(), b.y1(), minCount))
+    if (!backgroundBetween(background, size, a.x1(), a.y1(), b.x1(), b.y1(), minCount))
         return true;
-    return !backgroundBetween(buffer, size, a.x2(), a.y2(), b.x2(), b.y2(), minCount);
+    return !backgroundBetween(background, size, a.x2(), a.y2(), b.x2(), b.y2(), minCount);
 }
 
-LineList optimizePass0(const std::uint16_t* buffer, const ImageSize& size, LineList lines)
+LineList optimizePass0(const BackgroundMap& background, const ImageSize& size, LineList lines)
 {
     return pruneSweep(lines, [&](const StraightLine& a, const StraightLine& b) {
-        return slopeSign(a) * slopeSign(b) >= 0 && linesConnected(buffer, size, a, b, 5);
+        return slopeSign(a) * slopeSign(b) >= 0 && linesConnected(background, size, a, b, 5);
     });
 }
 
-LineList optimizePass1(const std::uint16_t* buffer, const ImageSize& size, LineList lines,
+LineList optimizePass1(const BackgroundMap& background, const ImageSize& size, LineList lines,
                        double angleStep, std::ostream& log)
 {
     return pruneSweep(lines, [&](const StraightLine& a, const StraightLine& b) {
@@ -92,7 +82,7 @@ LineList optimizePass1(const std::uint16_t* buffer, const ImageSize& size, LineL
             return false;
         const int sign = slopeSign(a) * slopeSign(b);
         log << "signo: " << sign << std::endl;
-        return linesConnected(buffer, size, a, b, sign < 0 ? 5 : 20);
+        return linesConnected(background, size, a, b, sign < 0 ? 5 : 20);
     });
 }
 

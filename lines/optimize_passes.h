@@ -6,12 +6,13 @@
 
 #include "core/image_size.h"
 #include "core/straight_line.h"
+#include "lines/background_map.h"
 
 namespace kestrano {
 
-LineList optimizePass0(const std::uint16_t* buffer, const ImageSize& size, LineList lines);
+LineList optimizePass0(const BackgroundMap& background, const ImageSize& size, LineList lines);
 // Writes "signo: " and the sign product for every pair it compares.
-LineList optimizePass1(const std::uint16_t* buffer, const ImageSize& size, LineList lines,
+LineList optimizePass1(const BackgroundMap& background, const ImageSize& size, LineList lines,
                        double angleStep, std::ostream& log);
 
 }  // namespace kestrano

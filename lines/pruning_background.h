@@ -6,14 +6,16 @@
 
 #include "core/image_size.h"
 #include "core/straight_line.h"
+#include "lines/background_map.h"
 
 namespace kestrano {
 
-bool linesConnected(const std::uint16_t* buffer, const ImageSize& size, const StraightLine& a,
-                    const StraightLine& b, std::int32_t minCount);
-bool backgroundBetween(const std::uint16_t* buffer, const ImageSize& size, double ax, double ay,
+// Whether more than minCount, and more than a fifth of the distance, of the
+// unit steps from (ax, ay) towards (bx, by) land on background pixels.
+bool backgroundBetween(const BackgroundMap& background, const ImageSize& size, double ax, double ay,
                        double bx, double by, std::int32_t minCount);
-bool isBackgroundPixel(const std::uint16_t* buffer, const ImageSize& size, std::int32_t x,
-                       std::int32_t y);
+// False when background separates both the starts and the ends.
+bool linesConnected(const BackgroundMap& background, const ImageSize& size, const StraightLine& a,
+                    const StraightLine& b, std::int32_t minCount);
 
 }  // namespace kestrano

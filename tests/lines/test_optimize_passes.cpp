@@ -7,6 +7,7 @@
 #include "label_image.h"
 #include "lines/optimize_passes.h"
 #include "lines/pruning_background.h"
+#include "lines/pruning_reference.h"
 #include "lines/pruning_sweep.h"
 #include "support/log_sink.h"
 
@@ -67,20 +68,20 @@ LineList indexSweep(LineList lines,
 TEST(OptimizePasses, BackgroundPixelsAndPaths)
 {
     LabelImage img(8, 8, 255);
-    EXPECT_TRUE(isBackgroundPixel(img.data(), img.size, 6, 6));   // last row and column count
-    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 1, 3));  // column 0 does not
-    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 3, 7));
+    EXPECT_TRUE(reference::isBackgroundPixel(img.data(), img.size, 6, 6));   // last row and column count
+    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 1, 3));  // column 0 does not
+    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 3, 7));
     img.at(4, 4) = 256;
-    EXPECT_FALSE(isBackgroundPixel(img.data(), img.size, 3, 3));
-    EXPECT_TRUE(isBackgroundPixel(img.data(), img.size, 2, 2));
+    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 3, 3));
+    EXPECT_TRUE(reference::isBackgroundPixel(img.data(), img.size, 2, 2));
 
     // d = 60 needs count > floor(0.2 d) = 12 as well as > minCount.
     LabelImage open(80, 10);
     open.fill(16, 0, 79, 9, 256);  // columns 2..14 qualify
-    EXPECT_TRUE(backgroundBetween(open.data(), open.size, 2, 4, 62, 4, 5));
+    EXPECT_TRUE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 62, 4, 5));
     open.at(15, 4) = 256;  // columns 2..13
-    EXPECT_FALSE(backgroundBetween(open.data(), open.size, 2, 4, 62, 4, 5));
-    EXPECT_FALSE(backgroundBetween(open.data(), open.size, 2, 4, 2.5, 4.5, -1));
+    EXPECT_FALSE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 62, 4, 5));
+    EXPECT_FALSE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 2.5, 4.5, -1));
 }
 
 TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
@@ -89,19 +90,19 @@ TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
     // (2, 15) and from (30, 3) to (30, 15) are 12 long with 10 background samples.
     LabelImage img(40, 20, 256);
     img.fill(0, 4, 39, 15, 0);
-    EXPECT_TRUE(backgroundBetween(img.data(), img.size, 2, 3, 2, 15, 5));
-    EXPECT_FALSE(backgroundBetween(img.data(), img.size, 2, 3, 2, 15, 10));
+    EXPECT_TRUE(backgroundBetween(BackgroundMap(img.data(), img.size), img.size, 2, 3, 2, 15, 5));
+    EXPECT_FALSE(backgroundBetween(BackgroundMap(img.data(), img.size), img.size, 2, 3, 2, 15, 10));
     const StraightLine a = makeLine(2, 3, 30, 3, 28, 0.0, 1);
     const LineList pair{a, makeLine(2, 15, 30, 15, 20, 0.0, 2)};
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, pair)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, pair)), (Ids{1, 2}));
 
     const double step = 6.2831853072 / 128;
     LogSink out;
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, pair, step, out)), (Ids{1}));  // 20
+    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, pair, step, out)), (Ids{1}));  // 20
     const LineList nearPi{a, makeLine(2, 15, 30, 15, 20, 3.1, 2)};  // signs differ: 5
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, nearPi, step, out)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, nearPi, step, out)), (Ids{1, 2}));
     const LineList apart{a, makeLine(2, 3, 30, 3, 20, 0.5, 2)};  // never compared
-    EXPECT_EQ(labelsOf(optimizePass1(img.data(), img.size, apart, step, out)), (Ids{1, 2}));
+    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, apart, step, out)), (Ids{1, 2}));
     EXPECT_EQ(out.text(), "signo: 1\nsigno: -1\n");
 }
 
@@ -113,9 +114,9 @@ TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
     const StraightLine falling = makeLine(5, 5, 0, 10, 12, 2.3, 3);
     const StraightLine flatTie = makeLine(5, 5, 15, 5, 10, 0.0, 4);
     // A slope of 0 has the sign of a positive slope; on equal lengths the earlier stays.
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, rising})), (Ids{2}));
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, falling})), (Ids{1, 3}));
-    EXPECT_EQ(labelsOf(optimizePass0(img.data(), img.size, {flat, flatTie})), (Ids{1}));
+    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, rising})), (Ids{2}));
+    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, falling})), (Ids{1, 3}));
+    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, flatTie})), (Ids{1}));
 }
 
 TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
@@ -144,4 +145,34 @@ TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
         ASSERT_EQ(askedFast, askedIndex) << "trial " << trial;
     }
     EXPECT_GT(lastCases, 100);  // A removed while B was the last element
+}
+
+TEST(OptimizePasses, BackgroundMapAndPathsMatchTheLiteralTests)
+{
+    // Random labels and background with 65535 spikes on small images (frame
+    // rows and columns are hit often); paths of every length and direction,
+    // ends outside the image included.
+    std::mt19937 rng(4242);
+    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+    for (int trial = 0; trial < 40; ++trial) {
+        const int w = 3 + int(rng() % 40), h = 3 + int(rng() % 30);
+        LabelImage img(w, h);
+        const unsigned density = rng() % 6;
+        for (auto& p : img.pixels) {
+            const unsigned pick = rng() % 16;
+            p = pick < density ? 256 + pick : pick == 15 ? 65535 : std::uint16_t(rng() % 256);
+        }
+        const BackgroundMap map(img.data(), img.size, 1 + trial % 4);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                ASSERT_EQ(map.at(x, y), reference::isBackgroundPixel(img.data(), img.size, x, y))
+                    << w << "x" << h << " at " << x << ", " << y;
+        for (int k = 0; k < 200; ++k) {
+            const double ax = uniform(-3, w + 3), ay = uniform(-3, h + 3);
+            const double bx = k % 5 ? uniform(-3, w + 3) : ax, by = uniform(-3, h + 3);
+            const int minCount = int(rng() % 25) - 2;
+            ASSERT_EQ(backgroundBetween(map, img.size, ax, ay, bx, by, minCount),
+                      reference::backgroundBetween(img.data(), img.size, ax, ay, bx, by, minCount));
+        }
+    }
 }
