@@ -79,15 +79,19 @@ GreyImage readOpened(InputFile& file, std::vector<std::string>& warnings, const 
 
 }  // namespace
 
-ReadLimits defaultReadLimits()
+std::uint64_t defaultMaxReadBytes()
 {
     constexpr std::uint64_t floor = std::uint64_t{256} << 20;
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGE_SIZE);
-    std::uint64_t quarter = floor;
-    if (pages > 0 && pageSize > 0)
-        quarter = std::max(floor, static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 4);
-    return ReadLimits{static_cast<std::uint64_t>(maxGreyImagePixels), quarter};
+    if (pages <= 0 || pageSize <= 0)
+        return floor;
+    return std::max(floor, static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize) / 4);
+}
+
+ReadLimits defaultReadLimits()
+{
+    return ReadLimits{static_cast<std::uint64_t>(maxGreyImagePixels), defaultMaxReadBytes()};
 }
 
 ImageFormat formatFromPath(const std::string& path)

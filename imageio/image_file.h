@@ -25,17 +25,19 @@ namespace kestrano {
 // Images without pixels, or with more than this, are refused whatever the limits.
 constexpr std::int64_t maxGreyImagePixels = 429496729;
 
+// A quarter of the physical memory, at least 256 MiB.
+std::uint64_t defaultMaxReadBytes();
+
 struct ReadLimits {
     // Declared pixel count (rows x cols) accepted; values above
     // maxGreyImagePixels act as maxGreyImagePixels. The CLI's --max-pixels.
     std::uint64_t maxPixels = static_cast<std::uint64_t>(maxGreyImagePixels);
     // Memory budget for one read, in bytes: the result, every buffer, strip and
     // tile, and what the decoders allocate themselves. The CLI's --max-memory.
-    std::uint64_t maxBytes = 0;
+    std::uint64_t maxBytes = defaultMaxReadBytes();
 };
 
-// maxPixels = maxGreyImagePixels, maxBytes = a quarter of the physical memory
-// (at least 256 MiB).
+// maxPixels = maxGreyImagePixels, maxBytes = defaultMaxReadBytes().
 ReadLimits defaultReadLimits();
 
 struct ReadOptions {

@@ -210,8 +210,9 @@ TEST(ImageInputs, PixelSizeComesFromTheResolutionAndGoesBackIntoTiffOutputs)
         EXPECT_EQ(back.resolution->unit, image.resolution->unit) << c.name;
         EXPECT_EQ(back.resolution->descriptionUnit, image.resolution->descriptionUnit) << c.name;
         EXPECT_EQ(back.pixelScale.has_value(), image.pixelScale.has_value()) << c.name;
-        if (back.pixelScale)
+        if (back.pixelScale) {
             EXPECT_DOUBLE_EQ(back.pixelScale->x, image.pixelScale->x) << c.name;
+        }
     }
 }
 
