@@ -1,5 +1,6 @@
 #include "lines/candidate_search.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <memory>
@@ -41,11 +42,16 @@ LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std
                          std::int32_t nAng, std::int32_t lMinLine,
                          const std::vector<std::uint32_t>& labels, std::ostream& log, int threads)
 {
+    // Step tables long enough for every in-frame sample (|c| or s is at least
+    // 1/sqrt(2)) and the jumps beyond; later steps are worked out directly.
     const std::int32_t half = nAng / 2;
+    const std::int64_t tableLength =
+        std::min<std::int64_t>(std::max<std::int64_t>(size[0], size[1]) * 3 / 2 + 260, 1 << 20);
     std::vector<guided_walk::Direction> directions;
+    directions.reserve(static_cast<std::size_t>(std::max(half, 0)));
     for (std::int32_t k = 0; k < half; ++k) {
         const double angle = k * kTwoPi / nAng;
-        directions.push_back({angle, std::cos(angle), std::sin(angle)});
+        directions.emplace_back(angle, std::cos(angle), std::sin(angle), tableLength);
     }
     for (std::size_t r = 0; r < labels.size(); ++r)
         log << static_cast<std::int32_t>(r) << '\r';

@@ -6,6 +6,7 @@
 // that the region's clearance proves cannot hold the label.
 #include <cmath>
 #include <cstdint>
+#include <vector>
 
 #include "core/image_size.h"
 #include "core/straight_line.h"
@@ -29,19 +30,65 @@ inline std::int64_t floorIndex(double v)
     return static_cast<double>(t) > v ? t - 1 : t;
 }
 
-struct Sample {
-    double x;
-    double y;
-    std::int64_t px;  // floor(x)
-    std::int64_t py;  // floor(y)
-    bool belongs;
-};
+// One direction of the fan, with the pixel offsets of its first samples.
+// Sample i lies at (fl(i c) + x0, fl(i s) + y0) with x0, y0 integers, so its
+// pixel is (floor(fl(i c)) + x0, ...) unless fl(i c) lies so close to an
+// integer that adding x0 could round across it; such steps, and those past
+// the table, are worked out from the coordinates themselves.
+class Direction {
+public:
+    Direction(double angle, double c, double s, std::int64_t length) : angle(angle), c(c), s(s)
+    {
+        steps_.resize(static_cast<std::size_t>(length));
+        for (std::int64_t i = 0; i < length; ++i) {
+            const double t = static_cast<double>(i);
+            Step& step = steps_[static_cast<std::size_t>(i)];
+            step.flags = offset(t * c, step.dx, kXIntegral) | offset(t * s, step.dy, kYIntegral);
+        }
+    }
 
-// One direction of the fan: angle, cosine, sine.
-struct Direction {
+    static constexpr std::uint32_t kXIntegral = 1;  // fl(i c) is a whole number
+    static constexpr std::uint32_t kYIntegral = 2;
+    static constexpr std::uint32_t kUnsure = 4;
+
+    struct Step {
+        std::int32_t dx;
+        std::int32_t dy;
+        std::uint32_t flags;
+    };
+
+    // The table entry of step i, or nullptr where the coordinates decide.
+    const Step* step(std::int64_t i) const
+    {
+        if (static_cast<std::uint64_t>(i) >= steps_.size())
+            return nullptr;
+        const Step* st = &steps_[static_cast<std::size_t>(i)];
+        return (st->flags & kUnsure) != 0 ? nullptr : st;
+    }
+
     double angle;
     double c;
     double s;
+
+private:
+    // floor(v) into `to` and the flags it earns: whole, or unsure within
+    // 2^-20 of a whole number (adding an integer below 2^31 moves v by at
+    // most 2^-22 when it rounds). Huge or odd values are unsure.
+    static std::uint32_t offset(double v, std::int32_t& to, std::uint32_t integral)
+    {
+        if (!(std::fabs(v) < 1073741824.0)) {
+            to = 0;
+            return kUnsure;
+        }
+        const double f = std::floor(v);
+        to = static_cast<std::int32_t>(f);
+        const double frac = v - f;
+        if (frac == 0.0)
+            return integral;
+        return frac < 0x1p-20 || frac > 1.0 - 0x1p-20 ? kUnsure : 0;
+    }
+
+    std::vector<Step> steps_;
 };
 
 }  // namespace guided_walk
@@ -50,23 +97,45 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
                                std::int32_t y0, const guided_walk::Direction& dir,
                                std::int32_t lMinLine, std::uint32_t label)
 {
-    using guided_walk::Sample;
+    using guided_walk::Direction;
     const double c = dir.c;
     const double s = dir.s;
-    const double frameX = static_cast<double>(size[0]);
-    const double frameY = static_cast<double>(size[1]);
-    // P(i) = (i * c + x0, i * s + y0), product first.
-    const auto take = [&](std::int64_t i) {
-        const double t = static_cast<double>(i);
-        Sample p{t * c + x0, t * s + y0, 0, 0, false};
-        p.px = guided_walk::floorIndex(p.x);
-        p.py = guided_walk::floorIndex(p.y);
+    const std::int64_t frameX = size[0];
+    const std::int64_t frameY = size[1];
+    // A sample's pixel and where its coordinates lie against the frame.
+    struct Cell {
+        std::int64_t px;  // floor(x)
+        std::int64_t py;  // floor(y)
+        bool xPositive;   // x > 0
+        bool yPositive;   // y > 0
+        bool belongs;
+    };
+    // P(i) = (i * c + x0, i * s + y0), product first. Inlined: it is the
+    // innermost step of the whole detector.
+    const auto take = [&](std::int64_t i) __attribute__((always_inline)) {
+        Cell p;
+        if (const Direction::Step* st = dir.step(i)) {
+            p.px = x0 + static_cast<std::int64_t>(st->dx);
+            p.py = y0 + static_cast<std::int64_t>(st->dy);
+            // A whole coordinate stays whole: it is positive only above 0.
+            p.xPositive = p.px > 0 || (p.px == 0 && (st->flags & Direction::kXIntegral) == 0);
+            p.yPositive = p.py > 0 || (p.py == 0 && (st->flags & Direction::kYIntegral) == 0);
+        } else {
+            const double t = static_cast<double>(i);
+            const double x = t * c + x0;
+            const double y = t * s + y0;
+            p.px = guided_walk::floorIndex(x);
+            p.py = guided_walk::floorIndex(y);
+            p.xPositive = x > 0.0;
+            p.yPositive = y > 0.0;
+        }
         p.belongs = region.holds(p.px, p.py);
         return p;
     };
-    // Strictly inside the image on the real coordinates.
-    const auto withinFrame = [&](const Sample& p) {
-        return p.x > 0.0 && p.x < frameX && p.y > 0.0 && p.y < frameY;
+    // Strictly inside the image on the real coordinates: x < W holds exactly
+    // when floor(x) < W.
+    const auto withinFrame = [&](const Cell& p) __attribute__((always_inline)) {
+        return p.xPositive && p.px < frameX && p.yPositive && p.py < frameY;
     };
     // Rows never decrease when s >= 0 (rounding is monotone), so the label's
     // extents can end the walk; for s < 0 nothing is cut.
@@ -80,7 +149,7 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
     bool longEnough = false;
     for (;;) {
         std::int64_t lastIndex = i;
-        Sample last = take(i);
+        Cell last = take(i);
         if (last.belongs) {
             std::int64_t k = i + 1;
             ++count;
@@ -116,36 +185,41 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
         return StraightLine(1.0, 1.0, 1.0, 1.0);
 
     // Phase 2: locate the segment; the sample index is compared with count.
-    Sample start{static_cast<double>(x0), static_cast<double>(y0), 0, 0, true};
-    Sample end{};
+    // -1 stands for the seed itself, should sample 0 not belong.
+    std::int64_t startIndex = -1;
+    std::int64_t endIndex = 0;
     std::int64_t j = 0;
     for (;;) {
-        Sample p = take(j);
-        if (!p.belongs) {
-            end = p;
+        if (!take(j).belongs) {
+            endIndex = j;
             break;
         }
-        start = p;
+        startIndex = j;
         std::int64_t k = j + 1;
-        do {
-            p = take(k);
+        while (take(k).belongs)
             ++k;
-        } while (p.belongs);
-        j = k + 1;
+        j = k + 2;
         if (!(j < count)) {
-            end = p;
+            endIndex = k;
             break;
         }
     }
 
-    const double dx = start.x - end.x;
-    const double dy = start.y - end.y;
-    StraightLine line((start.x + end.x) * 0.5, (start.y + end.y) * 0.5,
-                      std::sqrt(dx * dx + dy * dy), dir.angle);
-    line.setX1(start.x);
-    line.setY1(start.y);
-    line.setX2(end.x);
-    line.setY2(end.y);
+    const auto coordinate = [&](std::int64_t index, double step, std::int32_t origin) {
+        return index < 0 ? static_cast<double>(origin) : static_cast<double>(index) * step + origin;
+    };
+    const double startX = coordinate(startIndex, c, x0);
+    const double startY = coordinate(startIndex, s, y0);
+    const double endX = coordinate(endIndex, c, x0);
+    const double endY = coordinate(endIndex, s, y0);
+    const double dx = startX - endX;
+    const double dy = startY - endY;
+    StraightLine line((startX + endX) * 0.5, (startY + endY) * 0.5, std::sqrt(dx * dx + dy * dy),
+                      dir.angle);
+    line.setX1(startX);
+    line.setY1(startY);
+    line.setX2(endX);
+    line.setY2(endY);
     line.setLabel(label);
     return line;
 }

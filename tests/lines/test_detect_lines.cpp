@@ -104,10 +104,13 @@ TEST(DetectLines, AboveThreeHundredRegionsOnlyTheFirst94PercentAreVisited)
     LabelImage img(64, 64);
     for (int k = 0; k < 301; ++k)
         img.at(2 * (k % 30) + 1, 2 * (k / 30) + 1) = 255;
-    LogSink out;
-    EXPECT_EQ(detectLines(img.pixels.data(), img.size, 1, 2, 0, -1, 100000, out).size(), 282u);
-    EXPECT_NE(out.text().find("281\rN Antes Optimiza: 282\nTamanho Mapa: 282\n"), std::string::npos);
-    EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
+    for (int threads : {1, 3}) {
+        LabelImage copy = img;
+        LogSink out;
+        EXPECT_EQ(detectLines(copy.pixels.data(), copy.size, 1, 2, 0, -1, 100000, out, nullptr, threads).size(), 282u);
+        EXPECT_NE(out.text().find("281\rN Antes Optimiza: 282\nTamanho Mapa: 282\n"), std::string::npos);
+        EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
+    }
 }
 
 TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
@@ -132,10 +135,16 @@ TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
             if (b % 2 == 0)
                 img.fill(x, y, std::min(w - 1, x + uniform(0, 30)), std::min(h - 1, y + uniform(0, 4)), label);
         }
+        // One-pixel regions, and bars along the frame (the last row and column too).
+        for (int d = 0; d < 20; ++d)
+            img.at(uniform(0, w - 1), uniform(0, h - 1)) = std::uint16_t(256 + d % 6);
+        img.fill(0, h - 1, w - 1, h - 1, 257);
+        img.fill(w - 1, 0, w - 1, h / 2, 258);
         const std::vector<std::uint32_t> labels{257, 256, 300, 259, 258, 70000, 261, 260};
         const std::int32_t speed = uniform(1, 3), nAng = uniform(1, 40), lMinLine = uniform(-1, 15);
         LogSink out;
-        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels, out);
+        const int threads = 1 + trial % 4 + (trial % 4 == 3 ? 4 : 0);  // 1, 2, 3, 7
+        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels, out, threads);
         EXPECT_EQ(out.text(), "0\r1\r2\r3\r4\r5\r6\r7\r");
         LineList scan;
         for (std::uint32_t label : labels)
