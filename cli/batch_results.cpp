@@ -8,21 +8,26 @@
 
 #include "cli/publish.h"
 #include "cli/temporary_folder.h"
+#include "render/report_html.h"
 
 namespace kestrano {
 
 namespace fs = std::filesystem;
 
-void writeBatchResults(StagedFiles& files, const std::vector<FolderRecord>& records)
+void writeBatchResults(StagedFiles& files, const std::string& dir, const std::vector<FolderRecord>& records)
 {
     files.addText("summary.csv", summaryCsv(records));
+    std::vector<ReportImage> images;
+    for (const FolderRecord& entry : records)
+        images.push_back({entry.folder, entry.record});
+    files.addText("report.html", reportHtml(dir, images));
 }
 
 void publishBatchResults(const std::string& dir, const std::vector<FolderRecord>& records, bool replace)
 {
     TemporaryFolder staging(dir);
     StagedFiles files(staging.path(), dir);
-    writeBatchResults(files, records);
+    writeBatchResults(files, dir, records);
     std::vector<Placement> placements;
     for (const OutputEntry& output : files.outputs())
         placements.push_back({staging / output.path, (fs::path(dir) / output.path).string(),

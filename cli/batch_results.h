@@ -11,7 +11,8 @@
 
 namespace kestrano {
 
-void writeBatchResults(StagedFiles& files, const std::vector<FolderRecord>& records);
+// `dir` is the results folder, whose image folders report.html shows.
+void writeBatchResults(StagedFiles& files, const std::string& dir, const std::vector<FolderRecord>& records);
 
 // Stages the batch files in a temporary folder inside `dir` and moves them into
 // place; `replace` allows replacing earlier ones. Throws WriteError.

@@ -8,6 +8,7 @@
 #include <new>
 #include <sstream>
 #include <system_error>
+#include <utility>
 
 #include "cli/image_results.h"
 #include "cli/result_names.h"
@@ -78,7 +79,8 @@ public:
             return fail(JobStatus::RunFailed, task_.input + ": the run failed with an unknown exception");
         }
         result_.lines = log.str();
-        image_.pixels = std::move(run.image);
+        // The input stays for overlay.png; the image written is the painted one.
+        input_ = std::exchange(image_.pixels, std::move(run.image));
         writeResults(run);
     }
 
@@ -246,7 +248,7 @@ private:
         record_["message"] = message;
 
         StagedFiles files(staging(0).path(), destination());
-        writeImageResults(files, {image_, run, rows, scale, result_.lines, task_.format});
+        writeImageResults(files, {image_, run, rows, scale, result_.lines, task_.format, input_.data()});
         finishRecord(files);
     }
 
@@ -278,6 +280,7 @@ private:
     JobResult result_;
     Json record_ = Json::object();
     GreyImage image_;
+    std::vector<std::uint16_t> input_;
     const std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

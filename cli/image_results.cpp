@@ -5,6 +5,7 @@
 #include "cli/csv_text.h"
 #include "output/data_files.h"
 #include "output/histograms.h"
+#include "render/result_pictures.h"
 
 namespace kestrano {
 
@@ -40,6 +41,12 @@ void writeImageResults(StagedFiles& files, const ImageResults& results)
         for (const auto& [name, text] : dataFileTexts(results.run))
             files.addText("data/" + name, text);
         files.addText("segments.csv", segmentsCsv(results.segments, results.scale));
+        if (results.input != nullptr)
+            files.addFile("overlay.png", [&results](const std::string& path) {
+                writeOverlayPng(path, results.input, results.run.rows, results.run.cols, results.segments);
+            });
+        files.addText("lengths.svg", lengthsSvg(results.segments, results.scale.unit));
+        files.addText("angles.svg", anglesSvg(results.segments));
     }
     files.addText("log.txt", results.lines);
 }

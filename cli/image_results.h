@@ -2,6 +2,7 @@
 // The files of one image's results, in the order run.json lists them. Each is
 // one call on StagedFiles, so another output (a picture, a plot) is one more
 // line in writeImageResults.
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -21,6 +22,7 @@ struct ImageResults {
     const PixelScale& scale;
     const std::string& lines;             // the pipeline's lines for log.txt
     std::string format;                   // "tif", "png" or "pgm"
+    const std::uint16_t* input = nullptr; // the pixels the run started from, for overlay.png
 };
 
 // The four data files (name, content) of a run with line detection, exactly
@@ -30,7 +32,7 @@ std::vector<std::pair<std::string, std::string>> dataFileTexts(const RunResult& 
 // segments.csv: the header, then one row per segment in the order of dataLen.dat.
 std::string segmentsCsv(const std::vector<SegmentRow>& rows, const PixelScale& scale);
 
-// lines.<ext>, data/ and segments.csv (with line detection), log.txt.
+// lines.<ext>, data/, segments.csv and the pictures (with line detection), log.txt.
 void writeImageResults(StagedFiles& files, const ImageResults& results);
 
 }  // namespace kestrano

@@ -2,6 +2,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,12 +11,15 @@
 #include "cli/help_text.h"
 #include "cli/interrupts.h"
 #include "cli/run_command.h"
+#include "render/offscreen_gui.h"
 
 using namespace kestrano;
 
 int main(int argc, char** argv)
 {
     const std::vector<std::string> arguments(argv + 1, argv + argc);
+    // The results folder's pictures are drawn with Qt, offscreen.
+    std::optional<OffscreenGui> gui;
     try {
         const CommandLine command = parseCommandLine(arguments);
         switch (command.action) {
@@ -26,11 +30,14 @@ int main(int argc, char** argv)
             std::cout << versionText();
             return 0;
         case CommandAction::Summary:
+            gui.emplace();
             startInterruptWatcher();
             return summaryCommand(command.summaryDir, std::cerr);
         case CommandAction::Run:
             break;
         }
+        if (!command.outputDir.empty())
+            gui.emplace();
         startInterruptWatcher();
         return runCommand(command, std::cerr);
     } catch (const UsageError& error) {

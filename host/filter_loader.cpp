@@ -34,7 +34,7 @@ std::vector<FilterEntry> loadFilters(const QString& folder, QStringList& problem
             continue;
         }
         for (const QString& name : filter->filterNames())
-            entries.push_back({filter, name});
+            entries.push_back({filter, name, plugin});
     }
     return entries;
 }

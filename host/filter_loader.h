@@ -5,11 +5,13 @@
 #include <vector>
 
 class FilterInterface;
+class QObject;
 
 // One entry of the Filters menu: a plug-in's interface and one of its names.
 struct FilterEntry {
     FilterInterface* filter = nullptr;
     QString name;
+    QObject* plugin = nullptr;  // the plug-in's root object
 };
 
 // "plugins" next to the executable, or the folder named by KESTRANO_PLUGIN_DIR.

@@ -6,13 +6,14 @@
 #include <cstdint>
 
 #include "contract/filter_interface.h"
+#include "contract/filter_settings.h"
 #include "contract/host_image.h"
 #include "core/param_list.h"
 
-class FiltroPlugin : public QMainWindow, public FilterInterface {
+class FiltroPlugin : public QMainWindow, public FilterInterface, public FilterSettingsInterface {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID KESTRANO_FILTER_INTERFACE_IID FILE "kestrano_full.json")
-    Q_INTERFACES(FilterInterface)
+    Q_INTERFACES(FilterInterface FilterSettingsInterface)
 
 public:
     FiltroPlugin() = default;
@@ -27,6 +28,9 @@ public:
     // The host's own list, the position and the dialog's values; an entry
     // already present is never replaced.
     kestrano::ParamList collectParameters(const HostImage* image);
+
+    // The dialog alone, for a host that runs the pipeline off its interface thread.
+    kestrano::ParamList askParameters(const HostImage* image) override { return collectParameters(image); }
 
 private:
     std::int32_t cols = 0;

@@ -75,9 +75,14 @@ void drawAngleRose(QPainter& painter, const QRectF& area, const std::vector<doub
         painter.drawText(QRectF(at.x() - labelRoom / 2 - 4, at.y() - metrics.height() / 2, labelRoom + 8, metrics.height()),
                          Qt::AlignCenter, QString::number(a % 180) + QChar(0x00B0));
     }
+    // Ring counts along 22.5 degrees above the row, clear of the angle labels.
+    const double ringDirection = -22.5 * M_PI / 180.0;
     for (double ring : rings)
-        if (ring > 0.0)
-            painter.drawText(QPointF(centre.x() + 3, centre.y() - radius * ring / outer - 2), tickLabel(ring));
+        if (ring > 0.0) {
+            const double r = radius * ring / outer;
+            painter.drawText(QPointF(centre.x() + r * std::cos(ringDirection) + 2, centre.y() + r * std::sin(ringDirection) - 2),
+                             tickLabel(ring));
+        }
     painter.drawText(QRectF(body.left(), body.bottom() - caption, body.width(), caption), Qt::AlignCenter,
                      anglesDeg.empty() ? QStringLiteral("no segments")
                                        : QStringLiteral("Segments per 10\u00B0 (axial, clockwise from a row)"));

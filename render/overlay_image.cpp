@@ -32,13 +32,13 @@ QImage overlayImage(const std::uint16_t* pixels, std::int32_t rows, std::int32_t
     const QTransform toPicture = QTransform::fromScale(k, k);
     QPainter painter(&picture);
     painter.setTransform(toPicture);
-    drawSegmentLines(painter, segments, std::max(1.5, shorter / 700.0));
+    drawSegmentLines(painter, segments, std::max(2.0, shorter / 500.0));
 
     QFont font;
     font.setPixelSize(std::clamp(shorter / 60, 11, 28));
     drawSegmentNumbers(painter, segments, toPicture, font, QRectF(picture.rect()));
 
-    const double side = std::clamp(shorter / 6.0, 90.0, 320.0);
+    const double side = std::clamp(shorter / 5.0, 110.0, 360.0);
     const double margin = side * 0.06;
     drawAngleLegend(painter, QRectF(picture.width() - side - margin, margin, side, side), Qt::white,
                     QColor(0, 0, 0, 170));

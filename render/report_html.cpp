@@ -105,7 +105,8 @@ std::string plotPicture(const std::filesystem::path& svg)
 
 const char* const kStyle = R"(
 body { font-family: sans-serif; margin: 1.5em; color: #222; background: #fff; }
-table { border-collapse: collapse; margin: 0.5em 0 1.5em; }
+table { border-collapse: collapse; margin: 0.5em 0 1.5em; font-size: 0.9em; }
+.scroll { overflow-x: auto; }
 th, td { border: 1px solid #ccc; padding: 0.25em 0.5em; text-align: left; }
 td.n { text-align: right; font-variant-numeric: tabular-nums; }
 #summary th { cursor: pointer; background: #eef; user-select: none; }
@@ -118,7 +119,8 @@ section.image { border-top: 2px solid #ccd; padding-top: 0.5em; margin-top: 1em;
 )";
 
 // Sorts the summary table by the clicked column: numbers by value, text in
-// locale order; a second click reverses.
+// locale order, empty cells last; a second click reverses. "report.html#sort=N" or
+// "#sort=N-desc" opens the page sorted by column N (0 is the image name).
 const char* const kScript = R"(
 (function () {
   var table = document.getElementById('summary');
@@ -133,19 +135,27 @@ const char* const kScript = R"(
       rows.sort(function (a, b) {
         var x = a.cells[column], y = b.cells[column];
         var nx = x.getAttribute('data-v'), ny = y.getAttribute('data-v');
-        var order;
-        if (nx !== null && ny !== null) order = parseFloat(nx) - parseFloat(ny);
-        else if (nx !== null) order = -1;
-        else if (ny !== null) order = 1;
-        else order = x.textContent.localeCompare(y.textContent);
+        // A number always comes before an empty cell, in either direction.
+        if (nx !== null && ny === null && y.textContent === '') return -1;
+        if (ny !== null && nx === null && x.textContent === '') return 1;
+        var order = nx !== null && ny !== null ? parseFloat(nx) - parseFloat(ny)
+                                               : x.textContent.localeCompare(y.textContent);
         return ascending ? order : -order;
       });
       rows.forEach(function (row) { body.appendChild(row); });
     });
   });
+  table.setAttribute('data-sortable', 'yes');
+  var wanted = /^#sort=(\d+)(-desc)?$/.exec(location.hash);
+  if (wanted && heads[+wanted[1]]) {
+    heads[+wanted[1]].click();
+    if (wanted[2]) heads[+wanted[1]].click();
+  }
 })();
 )";
 
+// The columns of summary.csv but the run time, so that the page is the same
+// for the same results, whatever --jobs was.
 struct Column {
     const char* title;
     std::function<Cell(const Json&)> value;
@@ -172,14 +182,13 @@ std::vector<Column> summaryColumns()
         {"border segments", field("summary", "border_segments")},
         {"status", field(nullptr, "status")},
         {"message", field(nullptr, "message")},
-        {"seconds", field(nullptr, "seconds")},
     };
 }
 
 void writeSummaryTable(std::string& html, const std::vector<ReportImage>& images)
 {
     const std::vector<Column> columns = summaryColumns();
-    html += "<table id=\"summary\">\n<thead><tr><th>image</th>";
+    html += "<div class=\"scroll\"><table id=\"summary\">\n<thead><tr><th>image</th>";
     for (const Column& column : columns)
         html += std::string("<th>") + column.title + "</th>";
     html += "</tr></thead>\n<tbody>\n";
@@ -196,7 +205,7 @@ void writeSummaryTable(std::string& html, const std::vector<ReportImage>& images
         }
         html += "</tr>\n";
     }
-    html += "</tbody>\n</table>\n";
+    html += "</tbody>\n</table></div>\n";
 }
 
 void writeImageSection(std::string& html, const std::filesystem::path& dir, const ReportImage& image, std::size_t number)

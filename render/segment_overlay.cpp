@@ -116,9 +116,9 @@ void drawAngleLegend(QPainter& painter, const QRectF& box, const QColor& text, c
     painter.drawRoundedRect(box, box.width() * 0.06, box.width() * 0.06);
 
     QFont font = painter.font();
-    font.setPixelSize(std::max(8, static_cast<int>(box.width() * 0.11)));
+    font.setPixelSize(std::max(8, static_cast<int>(box.width() * 0.095)));
     painter.setFont(font);
-    const double labelRoom = box.width() * 0.2;
+    const double labelRoom = box.width() * 0.22;
     const QPointF centre = box.center();
     const double outer = box.width() / 2 - labelRoom, inner = outer * 0.45;
     // Wedges of 2 degrees: the direction a (y down, clockwise on screen) shows

@@ -69,7 +69,7 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
     const KestranoExit run = runKestrano(work, {"run", "a.tif", "missing.tif", "garbage.tif", "c.png", "--out-dir",
                                                 "out", "--pixel-size", "0.5um", "--jobs", "1"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "c", "garbage", "missing", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "c", "garbage", "missing", "report.html", "summary.csv"}));
     EXPECT_EQ(run.out, readBytes(work / "out/a/log.txt") + readBytes(work / "out/c/log.txt"));
     for (const char* error : {"missing.tif: cannot open", "garbage.tif: not a supported image"})
         EXPECT_NE(run.err.find(std::string("kestrano: error: ") + error), std::string::npos) << run.err;
@@ -107,7 +107,8 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
         EXPECT_EQ(output["sha256"], sha256OfFile(work / ("out/a/" + output["path"].get<std::string>())));
     }
     EXPECT_EQ(listed, (Names{"lines.tif", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
-                             "data/histoAng.dat", "segments.csv", "log.txt"}));
+                             "data/histoAng.dat", "segments.csv", "overlay.png", "lengths.svg", "angles.svg",
+                             "log.txt"}));
     const Json failed = jsonFile(work / "out/missing/run.json");
     EXPECT_EQ(failed["status"], "failed");
     EXPECT_NE(failed["message"].get<std::string>().find("missing.tif"), std::string::npos);
@@ -172,7 +173,7 @@ TEST(ResultsFolder, JobsChangeNothingButTimes)
         }
         folders[jobs] = files;
     }
-    EXPECT_EQ(folders["1"].size(), 4u * 8u + 1u);
+    EXPECT_EQ(folders["1"].size(), 4u * 11u + 2u);
     EXPECT_EQ(folders["1"], folders["3"]);
 }
 
@@ -199,7 +200,7 @@ TEST(ResultsFolder, EarlierResultsAreReplacedOnlyWhenAskedAndOnlyIfOurs)
 
     ASSERT_EQ(runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--overwrite", "--set", "nBins=20"}).status, 0);
     EXPECT_EQ(dataValues(work / "out/a/data/histoLen.dat").at(0), 21);
-    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "report.html", "summary.csv"}));
 }
 
 TEST(ResultsFolder, StackPagesEqualSingleImages)
@@ -213,7 +214,7 @@ TEST(ResultsFolder, StackPagesEqualSingleImages)
     writeStack(work / "stack.tif", pages);
     ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--out-dir", "s"}).status, 0);
     ASSERT_EQ(runKestrano(work, {"run", "p1.tif", "p2.tif", "p3.tif", "--out-dir", "singles"}).status, 0);
-    EXPECT_EQ(namesIn(work / "s"), (Names{"stack-p1", "stack-p2", "stack-p3", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "s"), (Names{"report.html", "stack-p1", "stack-p2", "stack-p3", "summary.csv"}));
     for (const char* name : {"lines.tif", "data/dataLen.dat", "data/histoAng.dat", "segments.csv", "log.txt"})
         for (int i = 1; i <= 3; ++i)
             EXPECT_EQ(readBytes(work / ("s/stack-p" + std::to_string(i) + "/" + name)),
@@ -222,7 +223,7 @@ TEST(ResultsFolder, StackPagesEqualSingleImages)
     EXPECT_EQ(jsonFile(work / "s/stack-p2/run.json")["input"]["page"], 2);
 
     ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--pages", "2", "--out-dir", "one"}).status, 0);
-    EXPECT_EQ(namesIn(work / "one"), (Names{"stack-p2", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "one"), (Names{"report.html", "stack-p2", "summary.csv"}));
 }
 
 TEST(ResultsFolder, PixelSizeFromTiffTagsAndKeptInTheOutput)

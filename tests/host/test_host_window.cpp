@@ -1,18 +1,29 @@
-// The host window driven as a user would: open a file, apply filters from the
-// Filters menu, answer the dialogs, save.
+// The host window driven as a user would, offscreen: open a file, apply
+// filters from the Filters menu and answer the dialog, then look at the
+// overlay, the table, the plots, undo, revert, chain, zoom and export.
 #include <QAction>
 #include <QDir>
-#include <QMessageBox>
+#include <QLabel>
+#include <QPluginLoader>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableView>
 #include <QTemporaryDir>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <gtest/gtest.h>
 
 #include "../plugin/modal_dialog.h"
+#include "cli/image_results.h"
 #include "contract/filter_interface.h"
 #include "contract/host_image.h"
 #include "host/filter_loader.h"
 #include "host/host_window.h"
-#include "host/image_view.h"
+#include "host/image_canvas.h"
+#include "render/display_range.h"
 #include "support/capture_stdout.h"
 
 using namespace kestrano;
@@ -25,8 +36,7 @@ GreyImage barsImage()
     GreyImage image{64, 80, std::vector<std::uint16_t>(64 * 80, 1000)};
     for (int r = 0; r < 64; ++r)
         for (int c = 0; c < 80; ++c)
-            if ((r >= 10 && r < 14 && c >= 6 && c < 74) ||
-                (r >= 20 && r < 60 && c >= 30 && c < 34) ||
+            if ((r >= 10 && r < 14 && c >= 6 && c < 74) || (r >= 20 && r < 60 && c >= 30 && c < 34) ||
                 (r >= 48 && r < 52 && c >= 40 && c < 76))
                 image.pixels[r * 80 + c] = 40000;
     return image;
@@ -42,57 +52,224 @@ struct BrokenFilter : FilterInterface {
     }
 };
 
-}  // namespace
-
-TEST(HostWindow, AFailingFilterKeepsTheImageWhileKestranoFullReplacesIt)
+std::string fileBytes(const QString& path)
 {
-    QTemporaryDir work;
-    ASSERT_TRUE(work.isValid());
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(work.path());
-    writeGreyImage("bars.pgm", barsImage());
-    EXPECT_EQ(HostWindow(work.path()).filterAction("Kestrano Full"), nullptr);  // no plug-ins there
-
-    qputenv("KESTRANO_PLUGIN_DIR", KESTRANO_TEST_PLUGIN_DIR);
-    HostWindow window(pluginFolder());
-    BrokenFilter broken;
-    window.addFilter(&broken, "Broken");
-    ASSERT_TRUE(window.openImage("bars.pgm"));
-    const QImage before = window.shownImage();
-    EXPECT_EQ(before, displayImage(barsImage()));
-
-    QString message;
-    onModalDialog([&message](QWidget* modal) {
-        auto* box = qobject_cast<QMessageBox*>(modal);
-        message = box->text();
-        box->accept();
-    });
-    window.filterAction("Broken")->trigger();
-    EXPECT_EQ(message, "broken on purpose");
-    EXPECT_EQ(window.image().pixels, barsImage().pixels);
-    EXPECT_EQ(window.shownImage(), before);
-
-    QAction* kestranoFull = window.filterAction("Kestrano Full");
-    ASSERT_NE(kestranoFull, nullptr);
-    onModalDialog(pressRun);
-    {
-        CaptureStdout quiet;
-        kestranoFull->trigger();
-    }
-    EXPECT_NE(window.image().pixels, barsImage().pixels);
-    EXPECT_NE(window.shownImage(), before);
-    for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"})
-        EXPECT_TRUE(QDir("data").exists(name)) << name;
-
-    ASSERT_TRUE(window.saveImage("result.tif"));
-    std::vector<std::string> warnings;
-    EXPECT_EQ(readGreyImage("result.tif", warnings).pixels, window.image().pixels);
-    QDir::setCurrent(previous);
+    std::ostringstream text;
+    text << std::ifstream(path.toStdString(), std::ios::binary).rdbuf();
+    return text.str();
 }
 
-TEST(DisplayImage, SpreadsTheImageRangeOverEightBits)
+// Each test works in a folder of its own, with bars.pgm in it and the freshly built plug-in.
+class HostWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(work.isValid());
+        previous = QDir::currentPath();
+        QDir::setCurrent(work.path());
+        writeGreyImage("bars.pgm", barsImage());
+        qputenv("KESTRANO_PLUGIN_DIR", KESTRANO_TEST_PLUGIN_DIR);
+        window = std::make_unique<HostWindow>(pluginFolder());
+        window->setErrorReporter([this](const QString&, const QString& text) { errors << text; });
+        ASSERT_TRUE(window->openImage("bars.pgm"));
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QDir::setCurrent(previous);
+    }
+
+    // Chooses Kestrano Full, presses "Run" in its dialog and waits for the run.
+    bool runKestranoFull()
+    {
+        QAction* action = window->filterAction("Kestrano Full");
+        if (action == nullptr || !action->isEnabled())
+            return false;
+        QSignalSpy finished(window.get(), &HostWindow::runFinished);
+        onModalDialog(pressRun);
+        CaptureStdout quiet;
+        action->trigger();
+        EXPECT_TRUE(window->busy());  // the dialog is closed and the run goes on off this thread
+        EXPECT_FALSE(action->isEnabled());
+        return finished.wait(30000) && finished.front().front().toBool();
+    }
+
+    QTemporaryDir work;
+    QString previous;
+    QStringList errors;
+    std::unique_ptr<HostWindow> window;
+};
+
+}  // namespace
+
+TEST_F(HostWindowTest, AFailingFilterKeepsTheImageAndReportsWithoutBlocking)
 {
-    const QImage shown = displayImage(GreyImage{1, 4, {1000, 2000, 3000, 1000}});
-    const uchar* line = shown.constScanLine(0);
-    EXPECT_EQ((std::vector<int>(line, line + 4)), (std::vector<int>{0, 127, 255, 0}));
+    EXPECT_EQ(HostWindow(work.path()).filterAction("Kestrano Full"), nullptr);  // no plug-ins there
+    BrokenFilter broken;
+    window->addFilter(&broken, "Broken");
+    const QImage before = window->shownImage();
+    window->filterAction("Broken")->trigger();
+    EXPECT_EQ(errors, QStringList{"broken on purpose"});
+    EXPECT_EQ(window->image().pixels, barsImage().pixels);
+    EXPECT_EQ(window->shownImage(), before);
+    EXPECT_FALSE(window->undoAction()->isEnabled());
+}
+
+TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles)
+{
+    // What the plug-in writes when the host hands it the image the classic way.
+    GreyImage classic = barsImage();
+    {
+        QPluginLoader loader(QDir(KESTRANO_TEST_PLUGIN_DIR).filePath("libkestrano_full.so"));
+        auto* filter = qobject_cast<FilterInterface*>(loader.instance());
+        ASSERT_NE(filter, nullptr);
+        std::int32_t position[3] = {0, 0, 0};
+        HostImage record;
+        record.rows = classic.rows;
+        record.cols = classic.cols;
+        record.depth = 1;
+        record.position = position;
+        record.voxels = classic.pixels.data();
+        QDir().mkpath("data");
+        onModalDialog(pressRun);
+        CaptureStdout quiet;
+        filter->applyFilter(&record);
+    }
+    std::map<std::string, std::string> classicData;
+    for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"}) {
+        classicData[name] = fileBytes(QString("data/") + name);
+        QFile::remove(QString("data/") + name);
+    }
+
+    ASSERT_TRUE(runKestranoFull());
+    EXPECT_EQ(window->image().pixels, classic.pixels);
+    for (const auto& [name, bytes] : classicData)
+        EXPECT_EQ(fileBytes(QString("data/") + QString::fromStdString(name)), bytes) << name;
+    EXPECT_EQ(window->openedImage().pixels, barsImage().pixels);
+
+    const FilterRunRecord* run = window->lastRun();
+    ASSERT_NE(run, nullptr);
+    ASSERT_FALSE(run->segments.empty());
+    EXPECT_EQ(window->segmentTable()->model()->rowCount(), int(run->segments.size()));
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QString("%1 segments").arg(run->segments.size())))
+        << window->statusBar()->currentMessage().toStdString();
+    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QDir(work.path()).absoluteFilePath("data")));
+
+    // The overlay is drawn over the image as opened; the toggle shows the painted result.
+    const GreyImage bars = barsImage();
+    const DisplayRange range = robustDisplayRange(bars.pixels.data(), bars.pixels.size());
+    EXPECT_EQ(window->shownImage(), greyDisplayImage(bars.pixels.data(), bars.rows, bars.cols, range));
+    window->overlayAction()->trigger();
+    const GreyImage& painted = window->image();
+    EXPECT_EQ(window->shownImage(),
+              greyDisplayImage(painted.pixels.data(), painted.rows, painted.cols,
+                               robustDisplayRange(painted.pixels.data(), painted.pixels.size())));
+}
+
+TEST_F(HostWindowTest, ReapplyingStartsFromTheOpenedImageUnlessChainedAndEveryStepUndoes)
+{
+    ASSERT_TRUE(runKestranoFull());
+    const std::vector<std::uint16_t> first = window->image().pixels;
+    EXPECT_NE(first, barsImage().pixels);
+
+    ASSERT_TRUE(runKestranoFull());  // no ghost lines: the same input, the same result
+    EXPECT_EQ(window->image().pixels, first);
+    EXPECT_FALSE(window->lastRun()->chained);
+    EXPECT_EQ(window->lastRun()->input->pixels, barsImage().pixels);
+
+    window->chainAction()->setChecked(true);
+    ASSERT_TRUE(runKestranoFull());
+    EXPECT_TRUE(window->lastRun()->chained);
+    EXPECT_EQ(window->lastRun()->input->pixels, first);
+    EXPECT_FALSE(window->exportAction()->isEnabled());  // a chained result is no kestrano --out-dir run
+
+    window->undoAction()->trigger();
+    EXPECT_EQ(window->image().pixels, first);
+    window->revertAction()->trigger();
+    EXPECT_EQ(window->image().pixels, barsImage().pixels);
+    EXPECT_EQ(window->lastRun(), nullptr);
+    window->undoAction()->trigger();  // the revert itself undoes
+    EXPECT_EQ(window->image().pixels, first);
+}
+
+TEST_F(HostWindowTest, TableRowsAndSegmentsInTheImageSelectEachOther)
+{
+    ASSERT_TRUE(runKestranoFull());
+    window->resize(1200, 800);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const std::vector<SegmentRow>& rows = window->lastRun()->segments;
+    QTableView* table = window->segmentTable();
+    ImageCanvas* canvas = window->canvas();
+
+    table->sortByColumn(6, Qt::DescendingOrder);  // by length: view rows no longer follow segment order
+    for (int viewRow = 0; viewRow < table->model()->rowCount(); ++viewRow) {
+        table->selectRow(viewRow);
+        const int segment = table->model()->index(viewRow, 0).data().toInt();
+        EXPECT_EQ(canvas->highlighted(), segment - 1);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const QPointF middle((rows[i].x1 + rows[i].x2 + 1) / 2.0, (rows[i].y1 + rows[i].y2 + 1) / 2.0);
+        QTest::mouseClick(canvas, Qt::LeftButton, {}, canvas->widgetPoint(middle).toPoint());
+        const QModelIndexList selected = table->selectionModel()->selectedRows();
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.front().data().toInt(), rows[i].segment);
+        EXPECT_EQ(canvas->highlighted(), int(i));
+    }
+}
+
+TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
+{
+    window->resize(1000, 700);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    ImageCanvas* canvas = window->canvas();
+    EXPECT_TRUE(canvas->fitting());
+    const double fit = canvas->zoom();
+    EXPECT_GT(fit, 1.0);  // 80 x 64 pixels fill the view
+
+    const QPointF anchor(canvas->width() / 3.0, canvas->height() / 2.0);
+    const QPointF under = canvas->imagePoint(anchor);
+    canvas->setZoom(fit * 3.0, anchor);
+    EXPECT_NEAR(canvas->imagePoint(anchor).x(), under.x(), 1e-9);
+    EXPECT_NEAR(canvas->imagePoint(anchor).y(), under.y(), 1e-9);
+
+    const QPointF before = canvas->imagePoint(QPointF(100, 100));
+    QTest::mousePress(canvas, Qt::LeftButton, {}, QPoint(300, 300));
+    QTest::mouseMove(canvas, QPoint(250, 260));
+    QTest::mouseRelease(canvas, Qt::LeftButton, {}, QPoint(250, 260));
+    EXPECT_NEAR(canvas->imagePoint(QPointF(100, 100)).x(), before.x() + 50 / canvas->zoom(), 1e-9);
+
+    canvas->zoomToActualSize();
+    EXPECT_DOUBLE_EQ(canvas->zoom() * canvas->devicePixelRatioF(), 1.0);
+
+    canvas->zoomToFit();
+    const QPoint onBar = canvas->widgetPoint(QPointF(31.5, 40.5)).toPoint();  // inside the vertical bar
+    QTest::mouseMove(canvas, onBar);
+    auto* readout = window->findChild<QLabel*>("pixelReadout");
+    ASSERT_NE(readout, nullptr);
+    EXPECT_EQ(readout->text(), "x 31  y 40  value 40000");
+}
+
+TEST_F(HostWindowTest, ExportWritesTheResultsFolderOfTheCommandLineTool)
+{
+    ASSERT_TRUE(runKestranoFull());
+    ASSERT_TRUE(window->exportAction()->isEnabled());
+    QSignalSpy finished(window.get(), &HostWindow::exportFinished);
+    window->exportResults("results", false);
+    ASSERT_TRUE(finished.wait(30000));
+    ASSERT_TRUE(finished.front().front().toBool()) << errors.join("\n").toStdString();
+    for (const char* name : {"summary.csv", "bars/run.json", "bars/log.txt", "bars/lines.pgm", "bars/segments.csv",
+                             "bars/data/dataLen.dat"})
+        EXPECT_TRUE(QFile::exists(QString("results/") + name)) << name;
+    std::vector<std::string> warnings;
+    EXPECT_EQ(readGreyImage("results/bars/lines.pgm", warnings).pixels, window->image().pixels);
+    EXPECT_EQ(fileBytes("results/bars/segments.csv"), segmentsCsv(window->lastRun()->segments, PixelScale{}));
+    EXPECT_EQ(fileBytes("results/bars/data/dataLen.dat"), fileBytes("data/dataLen.dat"));
+
+    // Earlier results are kept unless the user agreed to replace them.
+    window->exportResults("results", false);
+    ASSERT_TRUE(finished.wait(30000));
+    EXPECT_FALSE(finished.back().front().toBool());
+    EXPECT_FALSE(errors.isEmpty());
 }

@@ -1,0 +1,24 @@
+#pragma once
+// Work on a thread of its own, with its result handed back on the thread of a
+// context object (the window), so that the interface never waits for it.
+#include <QObject>
+#include <QThread>
+#include <functional>
+#include <memory>
+
+// `work` must not throw; `done` runs in `context`'s thread after `work`
+// returns, unless `context` is gone by then. The caller keeps the returned
+// thread to wait for it before the context goes away; it deletes itself after
+// `done`.
+template <typename Result>
+QThread* runInBackground(QObject* context, std::function<Result()> work, std::function<void(Result)> done)
+{
+    auto outcome = std::make_shared<Result>();
+    QThread* thread = QThread::create([outcome, work = std::move(work)] { *outcome = work(); });
+    QObject::connect(thread, &QThread::finished, context, [thread, outcome, done = std::move(done)] {
+        thread->deleteLater();
+        done(std::move(*outcome));
+    });
+    thread->start();
+    return thread;
+}

@@ -1,0 +1,35 @@
+#include "render/result_pictures.h"
+
+#include <QFile>
+#include <QImageWriter>
+#include <stdexcept>
+
+#include "render/overlay_image.h"
+#include "render/plot_files.h"
+
+namespace kestrano {
+
+void writeOverlayPng(const std::string& path, const std::uint16_t* pixels, std::int32_t rows, std::int32_t cols,
+                     const std::vector<SegmentRow>& segments)
+{
+    const QImage overlay = overlayImage(pixels, rows, cols, segments);
+    if (overlay.isNull())
+        throw std::runtime_error(path + ": the image is too large for an overlay picture");
+    QImageWriter writer(QFile::decodeName(path.c_str()), "png");
+    // Fast compression: the overlay of a large image would otherwise cost more than the run's own files.
+    writer.setCompression(1);
+    if (!writer.write(overlay))
+        throw std::runtime_error(path + ": cannot write (" + writer.errorString().toStdString() + ")");
+}
+
+std::string lengthsSvg(const std::vector<SegmentRow>& segments, const std::string& unit)
+{
+    return plotSvg(lengthHistogramOf(segments, unit), QStringLiteral("Segment lengths")).toStdString();
+}
+
+std::string anglesSvg(const std::vector<SegmentRow>& segments)
+{
+    return plotSvg(angleRoseOf(segments), QStringLiteral("Segment orientations")).toStdString();
+}
+
+}  // namespace kestrano
