@@ -143,7 +143,12 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
     const bool xIncreasing = c >= 0.0;
 
     // Phase 1: count the belonging samples of every run along the ray (a run
-    // of m adds m + 1, and the sample after the run's end is skipped).
+    // of m adds m + 1, and the sample after the run's end is skipped). The
+    // runs are noted as (first index, index of the first sample after it).
+    constexpr int kNotedRuns = 64;
+    std::int64_t runStart[kNotedRuns];
+    std::int64_t runEnd[kNotedRuns];
+    int runs = 0;
     std::int64_t count = 0;
     std::int64_t i = 0;
     bool longEnough = false;
@@ -160,6 +165,11 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
                     break;
                 ++k;
             }
+            if (runs < kNotedRuns) {
+                runStart[runs] = i;
+                runEnd[runs] = k;
+            }
+            ++runs;
             lastIndex = k;
             i = k + 1;
             if (count > lMinLine) {
@@ -184,24 +194,42 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
     if (!longEnough)
         return StraightLine(1.0, 1.0, 1.0, 1.0);
 
-    // Phase 2: locate the segment; the sample index is compared with count.
-    // -1 stands for the seed itself, should sample 0 not belong.
+    // Phase 2 of the literal walk locates the segment by walking again from
+    // the seed: it follows runs while the next one starts right after the
+    // skipped sample, and stops once the index passes count. Every sample it
+    // would take was taken (or proved not to belong) in phase 1, so the noted
+    // runs give its answer. -1 stands for the seed itself, should sample 0
+    // not belong.
     std::int64_t startIndex = -1;
     std::int64_t endIndex = 0;
-    std::int64_t j = 0;
-    for (;;) {
-        if (!take(j).belongs) {
-            endIndex = j;
-            break;
+    if (runs <= kNotedRuns) {
+        for (int m = 0; m < runs && runStart[0] == 0; ++m) {
+            startIndex = runStart[m];
+            endIndex = runEnd[m];
+            if (!(runEnd[m] + 2 < count))
+                break;
+            if (m + 1 == runs || runStart[m + 1] != runEnd[m] + 2) {
+                endIndex = runEnd[m] + 2;  // a sample that does not belong
+                break;
+            }
         }
-        startIndex = j;
-        std::int64_t k = j + 1;
-        while (take(k).belongs)
-            ++k;
-        j = k + 2;
-        if (!(j < count)) {
-            endIndex = k;
-            break;
+    } else {
+        // Too many runs noted: walk again.
+        std::int64_t j = 0;
+        for (;;) {
+            if (!take(j).belongs) {
+                endIndex = j;
+                break;
+            }
+            startIndex = j;
+            std::int64_t k = j + 1;
+            while (take(k).belongs)
+                ++k;
+            j = k + 2;
+            if (!(j < count)) {
+                endIndex = k;
+                break;
+            }
         }
     }
 
