@@ -22,8 +22,9 @@ namespace kestrano {
 namespace {
 
 struct TiffMessages {
-    char firstError[512] = {};
+    char firstError[512] = {};  // since the last clear()
     std::vector<std::string> warnings;
+    const std::string* fileName = nullptr;  // libtiff names the file as the module; ours says it already
 };
 
 int recordError(TIFF*, void* user, const char* module, const char* format, va_list args)
@@ -32,6 +33,8 @@ int recordError(TIFF*, void* user, const char* module, const char* format, va_li
     if (messages->firstError[0] == '\0') {
         char text[400];
         std::vsnprintf(text, sizeof text, format, args);
+        if (module && messages->fileName && *messages->fileName == module)
+            module = nullptr;
         std::snprintf(messages->firstError, sizeof messages->firstError, "%s%s%s", module ? module : "",
                       module ? ": " : "", text);
     }
@@ -104,6 +107,10 @@ public:
     TIFF* get() const { return tiff_; }
     const std::vector<std::string>& warnings() const { return messages_.warnings; }
 
+    // Forgets earlier errors (libtiff also reports some it recovers from), so
+    // that a failure shows what libtiff said about it.
+    void clearError() { messages_.firstError[0] = '\0'; }
+
     // Throws with `reason` and, when libtiff said something, its first message.
     [[noreturn]] void fail(const std::string& reason) const
     {
@@ -124,6 +131,7 @@ private:
     void open(Opener opener)
     {
         silenceGlobalHandlers();
+        messages_.fileName = &shownPath_;
         TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
         if (!options)
             throw std::bad_alloc();
@@ -342,6 +350,7 @@ std::vector<T> readSamples(TiffFile& file, const TiffLayout& layout, ReadBudget&
         for (std::size_t plane = 0; plane < planes; ++plane)
             for (std::size_t y = 0; y < height; y += tileHeight)
                 for (std::size_t x = 0; x < width; x += tileWidth) {
+                    file.clearError();
                     if (TIFFReadTile(tif, buffer.data(), static_cast<std::uint32_t>(x),
                                      static_cast<std::uint32_t>(y), 0, static_cast<std::uint16_t>(plane)) < 0)
                         file.fail("truncated or corrupt TIFF file: cannot read the tile at x " + std::to_string(x) +
@@ -358,6 +367,7 @@ std::vector<T> readSamples(TiffFile& file, const TiffLayout& layout, ReadBudget&
         samples.resize(width * height * used);
         for (std::size_t plane = 0; plane < planes; ++plane)
             for (std::size_t y = 0; y < height; ++y) {
+                file.clearError();
                 if (TIFFReadScanline(tif, buffer.data(), static_cast<std::uint32_t>(y),
                                      static_cast<std::uint16_t>(plane)) < 0)
                     file.fail("truncated or corrupt TIFF file: cannot read row " + std::to_string(y + 1) + " of " +
