@@ -30,6 +30,7 @@
 #include "core/parallel.h"
 #include "core/run_settings.h"
 #include "imageio/image_file.h"
+#include "pipeline/memory_estimate.h"
 
 using namespace kestrano;
 
@@ -199,6 +200,7 @@ int main(int argc, char** argv)
         std::cerr << e.what() << "\n";
         return 2;
     }
+    const double rssBefore = peakRssMib();
     const std::size_t pixels = static_cast<std::size_t>(image.rows) * static_cast<std::size_t>(image.cols);
     const double pass = memcpySeconds(pixels);
     const int cores = workerCount(0);
@@ -220,10 +222,22 @@ int main(int argc, char** argv)
     std::printf("  %-28s %8.3f   (per iteration, all cores: %.1f x memcpy)\n", "",
                 all.stages[0] / 25.0, pass > 0.0 ? all.stages[0] / 25.0 / pass : 0.0);
     std::printf("  %-28s %8.1f MiB\n", "peak resident memory", rss);
+    // The bound covers what run() allocates; the process adds the decoded
+    // image, its code and libraries (measured before the first run).
+    const std::int32_t origin[3] = {0, 0, 0};
+    ParamList defaults = startParamList({}, origin);
+    addDialogValues(defaults, DialogValues{});
+    const double bound = static_cast<double>(estimatedRunBytes(image.rows, image.cols, defaults)) / 1048576.0;
+    std::printf("  %-28s %8.1f MiB (+ %.1f MiB before the first run)\n", "estimated run bound", bound,
+                rssBefore);
 
     int status = 0;
     if (maxSeconds > 0.0 && all.whole > maxSeconds) {
         std::printf("TARGET MISSED: whole run %.3f s > %.3f s\n", all.whole, maxSeconds);
+        status = 1;
+    }
+    if (rss > rssBefore + bound) {
+        std::printf("ESTIMATE TOO LOW: peak %.1f MiB > %.1f + %.1f MiB\n", rss, rssBefore, bound);
         status = 1;
     }
     if (maxRss > 0.0 && rss > maxRss) {

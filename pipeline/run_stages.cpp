@@ -87,7 +87,9 @@ void runStages(std::uint16_t* pixels, ImageSize& size, ParamList& params, std::o
                const RunOptions& options, RunResult& result, const std::uint16_t* original)
 {
     checkParameterLimits(params);  // before anything is printed or converted
-    const int threads = workerCount(options.threads);
+    // Below 128 x 128 pixels starting threads costs more than it saves.
+    const std::int64_t pixelTotal = static_cast<std::int64_t>(size[0]) * size[1];
+    const int threads = pixelTotal < 16384 ? 1 : workerCount(options.threads);
     const RunValues values = readRunValues(params);
     result.stages.lineDetection = params.count("dl") != 0;
     if (result.stages.lineDetection)
