@@ -4,6 +4,7 @@
 // frame), but stops once the ray has passed every pixel of the label, where
 // the literal walk could only end with the placeholder, and jumps over samples
 // that the region's clearance proves cannot hold the label.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -37,8 +38,11 @@ inline std::int64_t floorIndex(double v)
 // the table, are worked out from the coordinates themselves.
 class Direction {
 public:
-    Direction(double angle, double c, double s, std::int64_t length) : angle(angle), c(c), s(s)
+    Direction(double angle, double c, double s, std::int64_t length)
+        : angle(angle), c(c), s(s), stride_(std::max(std::fabs(c), std::fabs(s)))
     {
+        for (std::int64_t d = 0; d < kJumps; ++d)
+            jumps_[static_cast<std::size_t>(d)] = static_cast<std::uint16_t>(jumpFor(d));
         steps_.resize(static_cast<std::size_t>(length));
         for (std::int64_t i = 0; i < length; ++i) {
             const double t = static_cast<double>(i);
@@ -56,6 +60,17 @@ public:
         std::int32_t dy;
         std::uint32_t flags;
     };
+
+    // How far the walk may move on from a sample whose pixel lies at
+    // chessboard distance `clearance` from the label. Over m steps both
+    // coordinates move by at most m * max(|c|, |s|) (plus far less than 1e-6
+    // of rounding), so the pixel moves by at most floor of that plus 1 along
+    // either axis: every m with m * max(|c|, |s|) < clearance - 1 lands short
+    // of the label. With max(|c|, |s|) = 1 that is clearance - 2 steps.
+    std::int64_t jump(std::int64_t clearance) const
+    {
+        return clearance < kJumps ? jumps_[static_cast<std::size_t>(clearance)] : jumpFor(clearance);
+    }
 
     // The table entry of step i, or nullptr where the coordinates decide.
     const Step* step(std::int64_t i) const
@@ -88,6 +103,15 @@ private:
         return frac < 0x1p-20 || frac > 1.0 - 0x1p-20 ? kUnsure : 0;
     }
 
+    std::int64_t jumpFor(std::int64_t clearance) const
+    {
+        const double steps = std::floor((static_cast<double>(clearance) - 1.0 - 1e-6) / stride_);
+        return steps >= 1.0 ? static_cast<std::int64_t>(steps) + 1 : 1;
+    }
+
+    static constexpr std::int64_t kJumps = 256;
+    double stride_;  // max(|c|, |s|), at least 1 / sqrt(2)
+    std::uint16_t jumps_[kJumps];
     std::vector<Step> steps_;
 };
 
@@ -109,10 +133,11 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
         bool xPositive;   // x > 0
         bool yPositive;   // y > 0
         bool belongs;
+        std::int32_t clearance;  // inside the region's box, else -1
     };
     // P(i) = (i * c + x0, i * s + y0), product first. Inlined: it is the
     // innermost step of the whole detector.
-    const auto take = [&](std::int64_t i) __attribute__((always_inline)) {
+    const auto locate = [&](std::int64_t i) __attribute__((always_inline)) {
         Cell p;
         if (const Direction::Step* st = dir.step(i)) {
             p.px = x0 + static_cast<std::int64_t>(st->dx);
@@ -129,7 +154,12 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
             p.xPositive = x > 0.0;
             p.yPositive = y > 0.0;
         }
-        p.belongs = region.holds(p.px, p.py);
+        return p;
+    };
+    const auto take = [&](std::int64_t i) __attribute__((always_inline)) {
+        Cell p = locate(i);
+        p.clearance = region.probe(p.px, p.py);
+        p.belongs = p.clearance == 0;
         return p;
     };
     // Strictly inside the image on the real coordinates: x < W holds exactly
@@ -183,10 +213,11 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
         // The in-frame samples form one stretch of indices (both coordinates
         // are monotone in the index), so if the last skipped sample is within
         // the frame, so are all the skipped ones.
-        const std::int64_t clear = region.clearance(last.px, last.py);
-        const std::int64_t next = lastIndex + (clear > 2 ? clear - 1 : 1);
+        const std::int64_t clear =
+            last.clearance >= 0 ? last.clearance : region.clearanceOutside(last.px, last.py);
+        const std::int64_t next = lastIndex + dir.jump(clear);
         if (next > i) {
-            if (!withinFrame(take(next - 1)))
+            if (!withinFrame(locate(next - 1)))
                 break;
             i = next;
         }

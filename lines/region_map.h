@@ -26,25 +26,24 @@ public:
               const LabelExtent& extent);
 
     // Whether the pixel (column px, row py) holds the label.
-    bool holds(std::int64_t px, std::int64_t py) const
+    bool holds(std::int64_t px, std::int64_t py) const { return probe(px, py) == 0; }
+
+    // The clearance of the pixel (column px, row py) inside the box, -1 outside.
+    std::int32_t probe(std::int64_t px, std::int64_t py) const
     {
         const auto bx = static_cast<std::uint64_t>(px - left_);
         const auto by = static_cast<std::uint64_t>(py - top_);
-        return bx < width_ && by < height_ && distance_[offset(bx, by)] == 0;
+        return bx < width_ && by < height_ ? distance_[offset(bx, by)] : -1;
     }
 
-    // Clearance of the pixel (column px, row py); outside the box the distance
-    // to the box stands in (never more than the true distance).
-    std::int64_t clearance(std::int64_t px, std::int64_t py) const
+    // The clearance outside the box: the distance to the box.
+    std::int64_t clearanceOutside(std::int64_t px, std::int64_t py) const
     {
         if (width_ == 0)
             return 1 << 30;
         const std::int64_t outX = std::max<std::int64_t>(left_ - px, px - right_);
         const std::int64_t outY = std::max<std::int64_t>(top_ - py, py - bottom_);
-        if (outX > 0 || outY > 0)
-            return std::max(outX, outY);
-        return distance_[offset(static_cast<std::uint64_t>(px - left_),
-                                static_cast<std::uint64_t>(py - top_))];
+        return std::max(outX, outY);
     }
 
     // For a ray whose rows never decrease (s >= 0): whether no sample from
