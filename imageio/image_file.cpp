@@ -62,11 +62,12 @@ ImageFormat recognise(InputFile& file)
 
 GreyImage readOpened(InputFile& file, std::vector<std::string>& warnings, const ReadOptions& options)
 {
+    ReadBudget budget(file.path(), options.limits);
+    budget.reserve(BUFSIZ, "the file buffer");  // the stream allocates it on its first read
     const ImageFormat format = recognise(file);
     if (format != ImageFormat::Tiff && options.page != 0)
         throw ImageFileError(file.path() + ": has 1 page; page " + std::to_string(options.page + 1) +
                              " does not exist");
-    ReadBudget budget(file.path(), options.limits);
     ReadRequest request{file, budget, options, warnings};
     switch (format) {
     case ImageFormat::Tiff: return readTiff(request);

@@ -158,6 +158,7 @@ GreyImage readJpeg(ReadRequest& request)
     const std::string& path = request.path();
     ReadBudget& budget = request.budget;
     std::vector<std::string> libjpegWarnings;
+    budget.reserve(libjpegState, "the JPEG decoder");  // its pools, counted by libjpeg below too
     JpegReader reader(&libjpegWarnings);
     jpeg_decompress_struct* info = reader.info();
     auto fail = [&](const char* what) {
@@ -192,17 +193,18 @@ GreyImage readJpeg(ReadRequest& request)
     budget.reserve(2 * count, "the pixels");
     const std::uint64_t rowBytes = width * (colour ? 3 : 1);
     budget.reserve(rowBytes, "a row");
-    // libjpeg's own state, and for a progressive file every coefficient of
-    // every component, kept until the end: checked here for a clear message,
-    // then left to libjpeg, which allocates them within what is left.
-    std::uint64_t decoder = libjpegState;
-    if (info->progressive_mode)
-        decoder += blocks * 128 * static_cast<std::uint64_t>(info->num_components);
-    budget.reserve(decoder, info->progressive_mode ? "the progressive coefficients" : "the JPEG decoder");
-    budget.release(decoder);
-    // libjpeg's whole-image buffers (progressive and multi-scan files) stay
-    // within this; asking for more fails as "backing store not supported".
-    const std::uint64_t left = budget.remaining();
+    // A progressive file keeps every coefficient of every component until the
+    // end: checked here for a clear message, then left to libjpeg, which
+    // allocates them within what is left.
+    if (info->progressive_mode) {
+        const std::uint64_t coefficients = blocks * 128 * static_cast<std::uint64_t>(info->num_components);
+        budget.reserve(coefficients, "the progressive coefficients");
+        budget.release(coefficients);
+    }
+    // libjpeg counts its pools and whole-image buffers (progressive and
+    // multi-scan files) against this; asking for more fails as "backing store
+    // not supported".
+    const std::uint64_t left = budget.remaining() + libjpegState;
     if (!start(info, reader.state(), static_cast<long>(std::min<std::uint64_t>(left, LONG_MAX))))
         fail("corrupt, truncated or unsupported JPEG file");
 

@@ -277,8 +277,10 @@ StoredData storedData(TIFF* tif, std::uint64_t fileSize)
     return stored;
 }
 
-// libtiff's own buffers: the raw data of one strip or tile, the offset and
-// length tables, and its codec's state.
+// libtiff's own allocations: its handle and directory when the file is
+// opened; then the raw data of one strip or tile, the offset and length
+// tables, and its codec's state (zlib's window, LZW's table, libjpeg's pools).
+constexpr std::uint64_t libtiffState = 64 * 1024;
 constexpr std::uint64_t libtiffCodecState = 256 * 1024;
 
 // One stored sample at `index` of a decoded strip or tile.
@@ -446,6 +448,7 @@ GreyImage readTiff(ReadRequest& request)
 {
     const std::string& path = request.path();
     ReadBudget& budget = request.budget;
+    budget.reserve(libtiffState, "the TIFF decoder");
     TiffFile file(request.file, budget.remaining());
     selectPage(file, path, request.options.page);
     const TiffLayout layout = readLayout(file, request);

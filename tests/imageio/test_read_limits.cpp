@@ -3,6 +3,7 @@
 // naming the file, what it declared and the limit with the option that raises it.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -82,8 +83,8 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
          "truncated or corrupt: it declares 781,250 bytes of compressed data (one bit per 8 x 8 block at least) "
          "but the file holds only " + std::to_string(smallJpeg.size())},
         {"big.jpg", crafted::jpeg(256, 256, 1, std::vector<unsigned char>(256 * 256, 7)), limits(1 << 20, 100000),
-         true, "image too large: reading it needs 131,072 bytes for the pixels; the memory limit is 100,000 bytes "
-         "(raise it with --max-memory)"},
+         true, "image too large: reading it needs 131,072 bytes for the pixels on top of * already taken; the memory "
+         "limit is 100,000 bytes (raise it with --max-memory)"},
     };
     TempFolder folder;
     for (const Refusal& c : cases) {
@@ -113,7 +114,7 @@ TEST(ReadLimits, TheMemoryBudgetIsExact)
     writeBytes(folder / "a.pgm", "P5\n64 32\n255\n" + std::string(64 * 32, '\x07'));
     std::vector<std::string> warnings;
     ReadOptions options;
-    options.limits.maxBytes = 2 * 64 * 32 + 64;  // the pixels and one row
+    options.limits.maxBytes = BUFSIZ + 2 * 64 * 32 + 64;  // the stream's buffer, the pixels and one row
     EXPECT_EQ(readGreyImage(folder / "a.pgm", warnings, options).pixels.size(), 64u * 32u);
     options.limits.maxBytes -= 1;
     EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);
