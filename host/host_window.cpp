@@ -172,7 +172,7 @@ void HostWindow::buildDocks()
     plotsDock->setObjectName(QStringLiteral("plotsDock"));
     plotsDock->setWidget(plots);
     addDockWidget(Qt::RightDockWidgetArea, plotsDock);
-    resizeDocks({tableDock, plotsDock}, {430, 430}, Qt::Horizontal);
+    resizeDocks({tableDock, plotsDock}, {600, 600}, Qt::Horizontal);
     resizeDocks({tableDock, plotsDock}, {380, 420}, Qt::Vertical);
 }
 
@@ -499,6 +499,8 @@ void HostWindow::showState(State state, bool pushUndo, bool keepView)
     const std::vector<SegmentRow> none;
     const std::vector<SegmentRow>& rows = current.run != nullptr ? current.run->segments : none;
     segments->setSegments(rows, unit);
+    // The physical length column repeats the pixel one when no pixel size is known.
+    table->setColumnHidden(8, current.run == nullptr || !current.run->scale.known());
     plots->setSegments(rows, unit);
     canvas_->setSegments(current.run != nullptr ? &current.run->segments : nullptr);
     refreshPicture(keepView);

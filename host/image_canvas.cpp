@@ -30,6 +30,12 @@ void ImageCanvas::setPicture(const QImage& picture, bool keepView)
 {
     const bool sameSize = picture.size() == picture_.size();
     picture_ = picture;
+    smaller_.clear();
+    for (const QImage* level = &picture_; std::min(level->width(), level->height()) >= 512;) {
+        smaller_.push_back(level->scaled(level->width() / 2, level->height() / 2, Qt::IgnoreAspectRatio,
+                                         Qt::SmoothTransformation));
+        level = &smaller_.back();
+    }
     if (!keepView || !sameSize || fitting_)
         zoomToFit();
     update();
@@ -124,13 +130,26 @@ void ImageCanvas::paintEvent(QPaintEvent* event)
     if (source.isEmpty())
         return;
     painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom_ < 1.0);
-    painter.drawImage(QRectF(widgetPoint(source.topLeft()), QSizeF(source.size()) * zoom_), picture_, source);
+    const QRectF target(widgetPoint(source.topLeft()), QSizeF(source.size()) * zoom_);
+    // The smallest level that still has a pixel for every device pixel.
+    const double deviceZoom = zoom_ * devicePixelRatioF();
+    const QImage* level = &picture_;
+    double scale = 1.0;
+    for (const QImage& smaller : smaller_) {
+        if (scale / 2.0 < deviceZoom)
+            break;
+        level = &smaller;
+        scale /= 2.0;
+    }
+    const QRectF levelSource(source.x() * scale, source.y() * scale, source.width() * scale, source.height() * scale);
+    painter.drawImage(target, *level, levelSource);
 
     if (segments_ == nullptr || !segmentsVisible_ || segments_->empty())
         return;
     const QTransform toWidget = QTransform::fromTranslate(origin_.x(), origin_.y()).scale(zoom_, zoom_);
     painter.setTransform(toWidget);
-    drawSegmentLines(painter, *segments_, std::clamp(zoom_ * 0.6, 1.5, 4.0), highlighted_, exposed);
+        // Cosmetic pens count device pixels: widen them on a high-DPI screen.
+    drawSegmentLines(painter, *segments_, std::clamp(zoom_ * 0.8, 2.0, 5.0) * devicePixelRatioF(), highlighted_, exposed);
     if (zoom_ >= 0.5) {
         QFont font = this->font();
         font.setPixelSize(11);

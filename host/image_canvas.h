@@ -1,6 +1,7 @@
 #pragma once
 // The host's picture of an image: an 8-bit display image made once per image,
-// drawn zoomed and panned with only the visible part scaled on each repaint,
+// drawn zoomed and panned with only the visible part scaled on each repaint
+// (from a halved copy when zoomed out),
 // and the segments drawn over it by the same code as overlay.png. Wheel zooms
 // about the cursor, dragging pans, a click picks the nearest segment.
 #include <QImage>
@@ -53,6 +54,9 @@ private:
     void keepInView();
 
     QImage picture_;
+    // picture_ halved again and again, made once per picture: a zoomed-out
+    // view scales a level just larger than it, not the whole image.
+    std::vector<QImage> smaller_;
     const std::vector<kestrano::SegmentRow>* segments_ = nullptr;
     bool segmentsVisible_ = true;
     int highlighted_ = -1;

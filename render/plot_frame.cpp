@@ -1,6 +1,7 @@
 #include "render/plot_frame.h"
 
 #include <QFontMetricsF>
+#include <algorithm>
 #include <cmath>
 
 namespace kestrano {
@@ -36,15 +37,17 @@ QString tickLabel(double value)
 QRectF beginPlot(QPainter& painter, const QRectF& area, const QString& title, const PlotColours& colours)
 {
     painter.fillRect(area, colours.background);
+    // Text follows the plot's size, and a tall narrow area is sized by its width.
+    const double size = std::min(area.height(), area.width() * 0.75);
     QFont font = painter.font();
-    font.setPixelSize(std::max(9, static_cast<int>(area.height() / 22)));
+    font.setPixelSize(std::max(9, static_cast<int>(size / 22)));
     font.setBold(true);
     painter.setFont(font);
     painter.setPen(colours.text);
     const double titleHeight = QFontMetricsF(font).height() * 1.6;
     painter.drawText(QRectF(area.left(), area.top(), area.width(), titleHeight), Qt::AlignCenter, title);
     font.setBold(false);
-    font.setPixelSize(std::max(8, static_cast<int>(area.height() / 28)));
+    font.setPixelSize(std::max(8, static_cast<int>(size / 28)));
     painter.setFont(font);
     return area.adjusted(0, titleHeight, 0, 0);
 }

@@ -48,18 +48,24 @@ void drawSegmentLines(QPainter& painter, const std::vector<SegmentRow>& rows, do
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    const QPen halo = cosmeticPen(QColor(0, 0, 0, 170), width + 2.0);
+    std::vector<QLineF> lines;
+    std::vector<const SegmentRow*> shown;
+    lines.reserve(rows.size());
+    shown.reserve(rows.size());
     for (const SegmentRow& row : rows) {
         if (outside(row, visible))
             continue;
-        painter.setPen(halo);
-        painter.drawLine(startOf(row), endOf(row));
+        lines.emplace_back(startOf(row), endOf(row));
+        shown.push_back(&row);
     }
-    for (const SegmentRow& row : rows) {
-        if (outside(row, visible))
-            continue;
-        painter.setPen(cosmeticPen(angleColour(row.angleDeg), width));
-        painter.drawLine(startOf(row), endOf(row));
+    // Halos one by one: a translucent pen over many lines in one call costs
+    // far more, as Qt then merges them into one outline.
+    painter.setPen(cosmeticPen(QColor(0, 0, 0, 170), width + 2.0));
+    for (const QLineF& line : lines)
+        painter.drawLine(line);
+    for (std::size_t i = 0; i < shown.size(); ++i) {
+        painter.setPen(cosmeticPen(angleColour(shown[i]->angleDeg), width));
+        painter.drawLine(lines[i]);
     }
     if (highlighted >= 0 && highlighted < static_cast<int>(rows.size())) {
         const SegmentRow& row = rows[highlighted];
