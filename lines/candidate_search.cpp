@@ -77,17 +77,24 @@ LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std
         std::call_once(region.built, [&] {
             region.map = std::make_unique<RegionMap>(buffer, size, label, extents.of(label));
         });
+        // Direction by direction: the chunk's seeds are neighbours in a
+        // column, so their parallel rays share the map's cache lines and the
+        // direction's step table. Each seed's lines still come out in
+        // direction order, seed after seed.
         const std::vector<SeedPoint>& regionSeeds = seeds.seedsOf(chunk.region);
-        std::vector<StraightLine>& out = found[t];
-        for (std::size_t i = chunk.firstSeed; i < chunk.endSeed; ++i) {
-            const SeedPoint seed = regionSeeds[i];
-            for (const guided_walk::Direction& dir : directions) {
+        std::vector<std::vector<StraightLine>> perSeed(chunk.endSeed - chunk.firstSeed);
+        for (const guided_walk::Direction& dir : directions) {
+            for (std::size_t i = chunk.firstSeed; i < chunk.endSeed; ++i) {
+                const SeedPoint seed = regionSeeds[i];
                 const StraightLine line =
                     walkGuided(*region.map, size, seed.x, seed.y, dir, lMinLine, label);
                 if (line.valid() && line.length() > lMinLine)
-                    out.push_back(line);
+                    perSeed[i - chunk.firstSeed].push_back(line);
             }
         }
+        std::vector<StraightLine>& out = found[t];
+        for (const std::vector<StraightLine>& lines : perSeed)
+            out.insert(out.end(), lines.begin(), lines.end());
         if (--region.chunksLeft == 0)
             region.map.reset();
     });
