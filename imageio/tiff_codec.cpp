@@ -86,10 +86,13 @@ public:
             throw ImageFileError(shownPath_ + ": cannot read (no file descriptor left)");
         ::lseek(fd, 0, SEEK_SET);
         const tmsize_t most = static_cast<tmsize_t>(std::min<std::uint64_t>(maxAlloc, INT64_MAX));
-        // 'm': plain reads, no memory mapping of a possibly short file.
+        // 'm': plain reads, no memory mapping of a possibly short file. 'O': strip
+        // and tile tables read on demand, and 'c': no chopping of one large
+        // strip into many, so that no table is allocated from a header's
+        // claims before those are checked.
         open([&](TIFFOpenOptions* options) {
             TIFFOpenOptionsSetMaxSingleMemAlloc(options, most > 0 ? most : 1);
-            return TIFFFdOpenExt(fd, shownPath_.c_str(), "rm", options);
+            return TIFFFdOpenExt(fd, shownPath_.c_str(), "rmOc", options);
         });
         if (!tiff_) {
             ::close(fd);
@@ -278,9 +281,11 @@ StoredData storedData(TIFF* tif, std::uint64_t fileSize)
 }
 
 // libtiff's own allocations: its handle and directory when the file is
-// opened; then the raw data of one strip or tile, the offset and length
-// tables, and its codec's state (zlib's window, LZW's table, libjpeg's pools).
-constexpr std::uint64_t libtiffState = 64 * 1024;
+// opened (a tag's values are read in chunks of up to 256 KiB, whatever count
+// the tag claims); then the raw data of one strip or tile, the offset and
+// length tables, and its codec's state (zlib's window, LZW's table, libjpeg's
+// pools). Single allocations never exceed what is left of the budget.
+constexpr std::uint64_t libtiffState = 320 * 1024;
 constexpr std::uint64_t libtiffCodecState = 256 * 1024;
 
 // One stored sample at `index` of a decoded strip or tile.
