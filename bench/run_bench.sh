@@ -5,7 +5,7 @@
 # non-zero when a target is missed. The figures are only meaningful on a quiet
 # machine: the load is printed first.
 #
-#   bench/run_bench.sh [BUILD_DIR]
+#   bench/run_bench.sh [BUILD_DIR]      (KESTRANO_BENCH_REPEAT: runs per figure, default 2)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -24,6 +24,7 @@ status=0
 while read -r size fibres seconds mib; do
     image=$data/fibres-$size.pgm
     [ -f "$image" ] || python3 "$maker" --width "$size" --height "$size" --fibres "$fibres" --seed 1 --out "$image" >/dev/null
-    "$build/bin/bench_pipeline" "$image" --max-seconds "$seconds" --max-rss-mib "$mib" || status=1
+    "$build/bin/bench_pipeline" "$image" --max-seconds "$seconds" --max-rss-mib "$mib" \
+        --repeat "${KESTRANO_BENCH_REPEAT:-2}" || status=1
 done <<< "$targets"
 exit $status
