@@ -45,8 +45,9 @@ Options:
                        a link is followed and its target replaced
   --out-dir DIR        write a results folder (created when missing; see below)
   --overwrite          let --out-dir replace earlier results of kestrano
-  --no-summary         leave out DIR/summary.csv (for parallel jobs writing one
-                       image each into DIR; "kestrano summary DIR" adds it)
+  --no-summary         leave out DIR/summary.csv and DIR/report.html (for
+                       parallel jobs writing one image each into DIR;
+                       "kestrano summary DIR" adds them)
   --format FMT         format of DIR/<name>/lines.<ext>: tif, png or pgm
                        (default: the input's; JPEG inputs give tif)
   --pixel-size SIZE    physical size of a pixel, e.g. 0.325um (nm, um, mm; a
@@ -100,12 +101,16 @@ Output files:
     DIR/<name>/lines.<ext>   the final image
     DIR/<name>/data/         the four data files
     DIR/<name>/segments.csv  one row per segment, with end points and units
+    DIR/<name>/overlay.png   the input in grey, segments coloured by angle
+    DIR/<name>/lengths.svg   length histogram; angles.svg: angle rose diagram
     DIR/<name>/run.json      parameters, input and output digests, counts
     DIR/<name>/log.txt       this image's pipeline lines
     DIR/summary.csv          one row per image, failed ones included
+    DIR/report.html          the batch on one page: sortable table, pictures
   Results appear whole or not at all; an interrupted run leaves nothing.
 
-kestrano summary DIR rewrites DIR/summary.csv from the run.json files in DIR.
+kestrano summary DIR rewrites DIR/summary.csv and DIR/report.html from the
+run.json files in DIR.
 
 Exit status: 0 success; 2 bad usage, a parameter out of range, an unreadable
 input or an unwritable result; 3 the pipeline failed (for example a --set

@@ -16,8 +16,9 @@ void writeOverlayPng(const std::string& path, const std::uint16_t* pixels, std::
     if (overlay.isNull())
         throw std::runtime_error(path + ": the image is too large for an overlay picture");
     QImageWriter writer(QFile::decodeName(path.c_str()), "png");
-    // Fast compression: the overlay of a large image would otherwise cost more than the run's own files.
-    writer.setCompression(1);
+    // Light compression (Qt maps PNG quality 80 to zlib level 1): the default
+    // takes several times as long for a 25 % smaller file.
+    writer.setQuality(80);
     if (!writer.write(overlay))
         throw std::runtime_error(path + ": cannot write (" + writer.errorString().toStdString() + ")");
 }
