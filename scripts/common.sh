@@ -2,7 +2,7 @@
 # configures/builds a tree. Source it; do not run it.
 
 KESTRANO_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-KESTRANO_PACKAGES="cmake ninja-build g++ qt6-base-dev libgtest-dev libtiff-dev libpng-dev libhwy-dev libjpeg-dev zlib1g-dev nlohmann-json3-dev libssl-dev python3 pybind11-dev python3-dev python3-numpy python3-pytest qt6-svg-dev fonts-dejavu-core chromium"
+KESTRANO_PACKAGES="cmake ninja-build g++ qt6-base-dev libgtest-dev libtiff-dev libpng-dev libhwy-dev libjpeg-dev zlib1g-dev nlohmann-json3-dev libssl-dev python3 pybind11-dev python3-dev python3-numpy python3-pytest qt6-svg-dev fonts-dejavu-core chromium strace snakemake slurm-wlm munge"
 
 say() { printf '%s\n' "$*" >&2; }
 

@@ -15,11 +15,16 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "support/temp_folder.h"
 
 struct KestranoRun {
+    KestranoRun(std::string dir, std::vector<std::string> args, long long fileSize = -1)
+        : workDir(std::move(dir)), arguments(std::move(args)), fileSizeLimit(fileSize)
+    {
+    }
     std::string workDir;
     std::vector<std::string> arguments;
     long long fileSizeLimit = -1;     // bytes; RLIMIT_FSIZE
@@ -27,6 +32,7 @@ struct KestranoRun {
     std::string stdoutPath;           // empty: captured
     std::function<bool()> signalWhen; // polled while the child runs
     int signal = 0;
+    std::vector<std::string> wrapper;  // a program that runs kestrano, e.g. strace
 };
 
 struct KestranoExit {
@@ -60,11 +66,14 @@ public:
         ::dup2(in, 0);
         ::dup2(o, 1);
         ::dup2(e, 2);
-        std::vector<char*> argv{const_cast<char*>(KESTRANO_BINARY)};
+        std::vector<char*> argv;
+        for (const std::string& argument : run.wrapper)
+            argv.push_back(const_cast<char*>(argument.c_str()));
+        argv.push_back(const_cast<char*>(KESTRANO_BINARY));
         for (const std::string& argument : run.arguments)
             argv.push_back(const_cast<char*>(argument.c_str()));
         argv.push_back(nullptr);
-        ::execv(KESTRANO_BINARY, argv.data());
+        ::execv(argv[0], argv.data());
         ::_exit(121);
     }
 
