@@ -6,6 +6,7 @@
 
 #include "core/kestrano.h"
 #include "python/image_array.h"
+#include "python/pixel_size.h"
 #include "python/run_parameters.h"
 #include "python/run_result.h"
 
@@ -16,11 +17,13 @@ namespace kestrano::python {
 namespace {
 
 PyRunResult runImage(const py::object& image, bool smoothing, bool gradient, bool threshold, bool lines,
-                     int threads, const py::kwargs& params)
+                     int threads, const py::object& pixelSize, const std::string& unit,
+                     const py::kwargs& params)
 {
     if (threads < 0)
         throw py::value_error("threads: expected 0 (every core) or a positive count, got " +
                               std::to_string(threads));
+    const PixelScale scale = pixelScaleFrom(pixelSize, unit);
     const GreyImage input = imageFromArray(image, "image");
     DialogValues dialog;
     dialog.smoothingOn = smoothing;
@@ -38,7 +41,7 @@ PyRunResult runImage(const py::object& image, bool smoothing, bool gradient, boo
         py::gil_scoped_release released;
         result = run(input.pixels.data(), input.rows, input.cols, list, options);
     }
-    return toPython(std::move(result), log.str());
+    return toPython(std::move(result), log.str(), scale);
 }
 
 }  // namespace
@@ -47,7 +50,7 @@ void bindRun(py::module_& module)
 {
     module.def("run", &runImage, py::arg("image"), py::kw_only(), py::arg("smoothing") = true,
                py::arg("gradient") = true, py::arg("threshold") = true, py::arg("lines") = true,
-               py::arg("threads") = 0,
+               py::arg("threads") = 0, py::arg("pixel_size") = py::none(), py::arg("unit") = "um",
                R"(Runs the pipeline on a 2-D uint8 or uint16 array and returns a RunResult.
 
 The parameter list is built as `kestrano run` builds it: keyword parameters
@@ -55,7 +58,9 @@ The parameter list is built as `kestrano run` builds it: keyword parameters
 tipoOutput='n', nIts=25, s=1, w=2, th=150, ...; int or str) play the host's
 own list and win; smoothing, gradient, threshold and lines set the dialog's
 check boxes. The image is copied: the caller's array is never changed.
-threads=0 uses every core. The GIL is released while the pipeline runs.)");
+threads=0 uses every core. The GIL is released while the pipeline runs.
+pixel_size (one number, or (width, height)) in unit gives segments["length"]
+in that unit; without it the lengths stay in pixels.)");
 }
 
 }  // namespace kestrano::python

@@ -8,7 +8,6 @@
 
 #include <pybind11/numpy.h>
 
-#include "core/pixel_scale.h"
 #include "output/data_files.h"
 #include "output/histograms.h"
 #include "output/segment_table.h"
@@ -29,19 +28,20 @@ struct SegmentRecord {
     std::int32_t y2;
     double length_px;
     double angle_deg;
+    double length;
     bool touches_border;
 };
 
 namespace {
 
-py::array segmentArray(const RunResult& result)
+py::array segmentArray(const RunResult& result, const PixelScale& scale)
 {
-    const std::vector<SegmentRow> rows = segmentRows(result.lines, result.rows, result.cols, PixelScale{});
+    const std::vector<SegmentRow> rows = segmentRows(result.lines, result.rows, result.cols, scale);
     py::array_t<SegmentRecord> array(static_cast<py::ssize_t>(rows.size()));
     SegmentRecord* out = array.mutable_data();
     for (const SegmentRow& row : rows)
-        *out++ = {row.segment, row.label, row.x1,        row.y1,        row.x2,
-                  row.y2,      row.lengthPx, row.angleDeg, row.touchesBorder};
+        *out++ = {row.segment,  row.label,    row.x1,     row.y1,           row.x2,
+                  row.y2,       row.lengthPx, row.angleDeg, row.length, row.touchesBorder};
     return std::move(array);
 }
 
@@ -65,10 +65,11 @@ std::string textOf(Write write)
 
 }  // namespace
 
-PyRunResult toPython(RunResult&& result, std::string&& log)
+PyRunResult toPython(RunResult&& result, std::string&& log, const PixelScale& scale)
 {
     PyRunResult py;
-    py.segments = segmentArray(result);
+    py.segments = segmentArray(result, scale);
+    py.unit = scale.known() ? scale.unit : "px";
     py.log = std::move(log);
 
     std::vector<std::pair<std::string, std::string>> sorted(result.parameters.begin(),
@@ -110,7 +111,7 @@ PyRunResult toPython(RunResult&& result, std::string&& log)
 
 void bindRunResult(py::module_& module)
 {
-    PYBIND11_NUMPY_DTYPE(SegmentRecord, segment, label, x1, y1, x2, y2, length_px, angle_deg,
+    PYBIND11_NUMPY_DTYPE(SegmentRecord, segment, label, x1, y1, x2, y2, length_px, angle_deg, length,
                          touches_border);
     py::class_<PyRunResult>(module, "RunResult", "The outcome of one kestrano.run.")
         .def_readonly("image", &PyRunResult::image,
@@ -118,7 +119,8 @@ void bindRunResult(py::module_& module)
                       "detection, the preprocessed one without.")
         .def_readonly("segments", &PyRunResult::segments,
                       "One record per segment, in the order of dataLen.dat: segment, label, x1, y1, "
-                      "x2, y2 (first and last painted pixel), length_px, angle_deg, touches_border.")
+                      "x2, y2 (first and last painted pixel), length_px, angle_deg, length (in "
+                      "unit), touches_border.")
         .def_readonly("log", &PyRunResult::log,
                       "The pipeline's lines, exactly as `kestrano run` prints them.")
         .def_readonly("histograms", &PyRunResult::histograms,
@@ -134,6 +136,7 @@ void bindRunResult(py::module_& module)
         .def_readonly("threshold_values", &PyRunResult::thresholdValues,
                       "The two values thresholding chose between.")
         .def_readonly("output_type", &PyRunResult::outputType, "'n' painted over, 'c' lines only.")
+        .def_readonly("unit", &PyRunResult::unit, "Unit of segments['length']: 'px' without pixel_size.")
         .def("__repr__", [](const PyRunResult& r) {
             const py::array image = r.image;
             return "<kestrano.RunResult " + std::to_string(image.shape(0)) + " x " +

@@ -6,6 +6,7 @@
 #include <pybind11/pybind11.h>
 
 #include "core/kestrano.h"
+#include "core/pixel_scale.h"
 
 namespace kestrano::python {
 
@@ -22,9 +23,11 @@ struct PyRunResult {
     pybind11::tuple thresholdValues;  // the two values thresholding chose between
     int threshold = 0;
     std::string outputType;
+    std::string unit;                 // of the segments' physical length
 };
 
-PyRunResult toPython(RunResult&& result, std::string&& log);
+// scale gives the segments' physical lengths; pixels when it is not known.
+PyRunResult toPython(RunResult&& result, std::string&& log, const PixelScale& scale);
 
 void bindRunResult(pybind11::module_& module);
 
