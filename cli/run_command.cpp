@@ -158,6 +158,8 @@ private:
             progress_.say("kestrano: note: the earlier results in " + result.placements.front().destination +
                           " are kept");
             result.placements.clear();
+            if (result.record)
+                records_.push_back(*result.record);  // the batch's table still says why this input failed
         }
         if (!result.placements.empty()) {
             try {

@@ -70,7 +70,9 @@ std::string summaryCsv(std::vector<FolderRecord> records)
 
 std::string runJsonText(const Json& record)
 {
-    return record.dump(2) + "\n";
+    // File names are bytes, not always UTF-8: invalid sequences become U+FFFD
+    // rather than an exception.
+    return record.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 
 Json parseRunJson(const std::string& text, const std::string& source)

@@ -185,8 +185,11 @@ TEST(KestranoFaults, OneInputsFailureStaysItsOwn)
     writeGreyImage(work / "c.pgm", barsImage());
     writeBytes(work / "bomb.pgm", "P5\n20000 20000\n65535\n");
     ::mkfifo((work / "fifo.pgm").c_str(), 0644);
-    const KestranoExit run = runKestrano(work, {"run", "a.pgm", "bomb.pgm", "fifo.pgm", "c.pgm", "--out-dir", "out"});
+    writeGreyImage(work / "odd\xff.pgm", barsImage());  // a file name that is not UTF-8
+    const KestranoExit run =
+        runKestrano(work, {"run", "a.pgm", "bomb.pgm", "fifo.pgm", "c.pgm", "odd\xff.pgm", "--out-dir", "out"});
     EXPECT_EQ(run.status, 2);
+    EXPECT_TRUE(fs::exists(work / "out/odd\xff/segments.csv"));
     EXPECT_TRUE(contains(run.err, "kestrano: error: bomb.pgm")) << run.err;
     EXPECT_TRUE(contains(run.err, "kestrano: error: fifo.pgm")) << run.err;
     for (const char* folder : {"a", "bomb", "c", "fifo"})
