@@ -136,6 +136,16 @@ std::string jpeg(int width, int height, int components, const std::vector<unsign
     return out;
 }
 
+std::string withRepeatedLastScan(const std::string& file, int times)
+{
+    const std::size_t scan = file.rfind("\xff\xda");  // entropy-coded data never holds a marker
+    const std::size_t end = file.size() - 2;          // the end-of-image marker
+    std::string out = file.substr(0, end);
+    for (int i = 0; i < times; ++i)
+        out += file.substr(scan, end - scan);
+    return out + file.substr(end);
+}
+
 std::string withJpegSize(std::string file, std::uint16_t width, std::uint16_t height)
 {
     for (std::size_t i = 2; i + 9 < file.size(); ++i)

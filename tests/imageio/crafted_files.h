@@ -28,6 +28,9 @@ std::string deflated(const std::string& raw);
 std::string jpeg(int width, int height, int components, const std::vector<unsigned char>& samples,
                  bool progressive = false, int quality = 100);
 
+// `jpegFile` with its last scan repeated `times` more times.
+std::string withRepeatedLastScan(const std::string& jpegFile, int times);
+
 // `jpegFile` with the width and height of its frame header replaced.
 std::string withJpegSize(std::string jpegFile, std::uint16_t width, std::uint16_t height);
 

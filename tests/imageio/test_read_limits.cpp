@@ -1,6 +1,7 @@
-// Files that declare more than they hold, or more than the limits allow: each
-// is refused from its header, before the buffers are allocated, with a message
-// naming the file, what it declared and the limit with the option that raises it.
+// Files that declare more than they hold, more than the limits allow, or
+// endless work (a JPEG of 600 scans): each is refused early, before the
+// buffers are allocated, with a message naming the file, what it declared and
+// the limit with the option that raises it.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -82,6 +83,8 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
         {"huge.jpg", crafted::withJpegSize(smallJpeg, 20000, 20000), usual, false,
          "truncated or corrupt: it declares 781,250 bytes of compressed data (one bit per 8 x 8 block at least) "
          "but the file holds only " + std::to_string(smallJpeg.size())},
+        {"scans.jpg", crafted::withRepeatedLastScan(crafted::jpeg(16, 16, 3, std::vector<unsigned char>(768, 9), true), 600),
+         usual, false, "corrupt, truncated or unsupported JPEG file (more than 500 progressive scans)"},
         {"big.jpg", crafted::jpeg(256, 256, 1, std::vector<unsigned char>(256 * 256, 7)), limits(1 << 20, 100000),
          true, "image too large: reading it needs 131,072 bytes for the pixels on top of * already taken; the memory "
          "limit is 100,000 bytes (raise it with --max-memory)"},
