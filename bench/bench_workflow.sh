@@ -69,11 +69,15 @@ declare -A seconds
 for mode in ${modes//,/ }; do
     rm -rf "$work/out" "$work/.snakemake"
     start=$(date +%s.%N)
-    (cd "$work" && run_mode "$mode")
+    # `times`: CPU time of everything the mode started and waited for (not what Slurm's daemons
+    # start), which a busy machine distorts less than the wall clock.
+    (cd "$work" && run_mode "$mode" && times >"$work/times")
     end=$(date +%s.%N)
     [ -s "$work/out/summary.csv" ] || { echo "$mode wrote no summary.csv" >&2; exit 1; }
     seconds[$mode]=$(calc "$end - $start")
-    printf '%-14s %8.1f s %8.1f images/min\n' "$mode" "${seconds[$mode]}" "$(calc "60 * $count / ${seconds[$mode]}")"
+    cpu=$(sed -n 2p "$work/times" | awk '{ for (i = 1; i <= 2; i++) { split($i, t, /[ms]/); s += t[1] * 60 + t[2] } } END { print s }')
+    printf '%-14s %8.1f s %8.1f images/min   CPU %8.1f s (%.3f s per image)\n' "$mode" "${seconds[$mode]}" \
+        "$(calc "60 * $count / ${seconds[$mode]}")" "$cpu" "$(calc "$cpu / $count")"
 done
 
 status=0

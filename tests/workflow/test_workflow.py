@@ -104,6 +104,21 @@ def slurm_memory_of(log, name):
     return memory
 
 
+def check_image_extent(kestrano, snakefile, work):
+    """The header reader that sizes each job's memory, on every format the tool writes."""
+    sys.dont_write_bytecode = True
+    sys.path.insert(0, os.path.join(os.path.dirname(snakefile), "lib"))
+    from image_extent import image_extent
+    for fmt in ("tif", "png", "pgm"):
+        out = os.path.join(work, "extent-" + fmt)
+        run([kestrano, "run", "images/a.pgm", "--out-dir", out, "--format", fmt, "--quiet"], work)
+        record = json.loads(read(os.path.join(out, "a", "run.json")))
+        rows, cols = record["input"]["height"], record["input"]["width"]
+        check(image_extent(os.path.join(out, "a", "lines." + fmt)) == (rows, cols),
+              f"image_extent of a {fmt} file is not ({rows}, {cols})")
+    check(image_extent(os.path.join(work, "images", "broken.pgm")) is None, "a broken header gave an extent")
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kestrano", required=True)
@@ -146,6 +161,8 @@ def main():
         make_image("b.pgm", 2)
         with open(os.path.join(images, "broken.pgm"), "wb") as file:
             file.write(b"not an image")
+        if not args.profile:
+            check_image_extent(kestrano, os.path.abspath(args.snakefile), work)
         log = snakemake(expect_ok=False)
         if args.batched:
             check("Submitted group job" in log, f"no batch went through Slurm:\n{log}")
