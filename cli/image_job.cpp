@@ -198,7 +198,11 @@ private:
         if (settings_.mode == OutputMode::SingleImage) {
             const std::string name = fs::path(task_.output).filename().string();
             StagedFiles files(staging(next).path(), folderOf(task_.output));
-            files.addImage(name, image_);
+            // -o keeps the bytes it always wrote: the input's resolution tags
+            // go only into the results folder's painted image.
+            GreyImage plain = image_;
+            plain.resolution.reset();
+            files.addImage(name, plain);
             result_.placements.push_back({staging(next) / name, task_.output, Placement::Existing::ReplaceFile, {}, ""});
             ++next;
         }

@@ -226,7 +226,7 @@ TEST(ResultsFolder, StackPagesEqualSingleImages)
     EXPECT_EQ(namesIn(work / "one"), (Names{"report.html", "stack-p2", "summary.csv"}));
 }
 
-TEST(ResultsFolder, PixelSizeFromTiffTagsAndKeptInTheOutput)
+TEST(ResultsFolder, PixelSizeFromTiffTagsKeptInTheResultsFolderOnly)
 {
     TempFolder work;
     GreyImage image = barsImage();
@@ -243,4 +243,7 @@ TEST(ResultsFolder, PixelSizeFromTiffTagsAndKeptInTheOutput)
     const GreyImage painted = readGreyImage(work / "out/a/lines.tif", warnings);
     ASSERT_TRUE(painted.pixelScale.has_value());
     EXPECT_DOUBLE_EQ(painted.pixelScale->x, 0.5);
+    // -o writes the bytes it always wrote: no resolution tags.
+    ASSERT_EQ(runKestrano(work, {"run", "a.tif", "-o", "plain.tif"}).status, 0);
+    EXPECT_FALSE(readGreyImage(work / "plain.tif", warnings).resolution.has_value());
 }
