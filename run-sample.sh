@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the command-line tool and runs the whole
-# pipeline on the bundled fibre image. Results go to ./results/.
+# pipeline on the bundled fibre image. Results go to ./results/ (replaced on
+# every run).
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 cd "$KESTRANO_ROOT"
@@ -12,14 +13,18 @@ if [ ! -f build/build.ninja ]; then
 fi
 cmake --build build -j "$(nproc)" --target kestrano
 
-mkdir -p results
 say "== Running kestrano on samples/fibres.pgm (default parameters) =="
-build/bin/kestrano run samples/fibres.pgm -o results/fibres-lines.tif --data-dir results \
-    > results/fibres-log.txt
+# The pipeline's lines also land in results/fibres/log.txt.
+build/bin/kestrano run samples/fibres.pgm --out-dir results --overwrite --quiet >/dev/null
 say ""
 say "Done. Results in $KESTRANO_ROOT/results/:"
-say "  fibres-lines.tif   the image with the detected straight lines painted on it (16-bit TIFF)"
-say "  data/dataLen.dat   length of every line (pixels), data/dataAng.dat its angle (degrees)"
-say "  data/histoLen.dat  length histogram, data/histoAng.dat angle histogram"
-say "  fibres-log.txt     the pipeline's progress lines"
+say "  report.html              the run on one page: table, overlay, plots (open it in a browser)"
+say "  summary.csv              one row per image: segment count, lengths, mean angle, alignment"
+say "  fibres/lines.pgm         the image with the detected straight lines painted on it (16-bit)"
+say "  fibres/overlay.png       the image in grey with every segment in colour, numbered"
+say "  fibres/segments.csv      one row per segment: end points, length, angle"
+say "  fibres/lengths.svg, angles.svg   length histogram and angle rose"
+say "  fibres/data/             dataLen.dat, dataAng.dat, histoLen.dat, histoAng.dat"
+say "  fibres/run.json          parameters, input and output checksums, counts"
+say "  fibres/log.txt           the pipeline's progress lines"
 say "The true fibres of the sample are listed in samples/fibres.csv."
