@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""The workflow for real: Snakemake runs `kestrano` on generated fibre images, locally or through
+"""The workflow for real: Snakemake runs `kestrano` on pieces of the sample image, locally or through
 a Slurm profile (run under with_local_slurm.sh), and its results are checked against direct runs
 of the tool.
 
-  test_workflow.py --kestrano BIN --snakefile workflow/Snakefile --fibres make_fibres.py
+  test_workflow.py --kestrano BIN --snakefile workflow/Snakefile --sample samples/fibres.pgm
                    [--profile workflow/profiles/slurm | --profile workflow/profiles/slurm-batched --batched]
 
 Steps: a run with an unreadable image (its job alone fails, the summary names it, the exit status
@@ -119,28 +119,52 @@ def check_image_extent(kestrano, snakefile, work):
     check(image_extent(os.path.join(work, "images", "broken.pgm")) is None, "a broken header gave an extent")
 
 
+def read_pgm(path):
+    """(width, height, rows of 16-bit values) of a binary PGM with maxval 65535."""
+    with open(path, "rb") as file:
+        data = file.read()
+    fields = data.split(maxsplit=4)
+    check(fields[0] == b"P5" and fields[3] == b"65535", f"{path}: not a 16-bit binary PGM")
+    width, height = int(fields[1]), int(fields[2])
+    pixels = fields[4]
+    rows = [pixels[2 * width * r:2 * width * (r + 1)] for r in range(height)]
+    return width, height, rows
+
+
+def crop(image, width, height, seed):
+    """A width x height piece of the image; the seed picks where, so different seeds give different images."""
+    full_width, full_height, rows = image
+    x = (seed * 97) % (full_width - width)
+    y = (seed * 61) % (full_height - height)
+    return width, height, [row[2 * x:2 * (x + width)] for row in rows[y:y + height]]
+
+
+def write_pgm(path, image):
+    width, height, rows = image
+    with open(path, "wb") as file:
+        file.write(b"P5\n%d %d\n65535\n" % (width, height))
+        file.write(b"".join(rows))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--kestrano", required=True)
     parser.add_argument("--snakefile", required=True)
-    parser.add_argument("--fibres", required=True, help="make_fibres.py")
+    parser.add_argument("--sample", required=True, help="a 16-bit binary PGM to cut test images from")
     parser.add_argument("--profile", help="a Snakemake profile (the Slurm one); default: local, 2 cores")
     parser.add_argument("--batched", action="store_true",
                         help="the profile runs images in batches: a failed image fails its batch")
     args = parser.parse_args()
     kestrano = os.path.abspath(args.kestrano)
-    fibres = os.path.abspath(args.fibres)
+    sample = read_pgm(os.path.abspath(args.sample))
     check(shutil.which("snakemake"), "snakemake not found (Debian package snakemake)")
-    check(os.path.isfile(fibres), f"{fibres} not found: the fibre image generator is needed")
 
     work = tempfile.mkdtemp(prefix="kestrano-workflow-")
     images = os.path.join(work, "images")
     os.mkdir(images)
 
     def make_image(name, seed):
-        run([sys.executable, fibres, "--width", "160", "--height", "128", "--fibres", "8",
-             "--seed", str(seed), "--out", os.path.join(images, name)], work)
-        os.remove(os.path.join(images, name[:-4] + ".csv"))  # not an image; the workflow skips it anyway
+        write_pgm(os.path.join(images, name), crop(sample, 160, 128, seed))
 
     def snakemake(*config, expect_ok=True):
         executor = ["--profile", os.path.abspath(args.profile)] if args.profile else ["--cores", "2"]
