@@ -60,7 +60,8 @@ Options:
                        among the jobs)
   --quiet, -q          no progress lines or bar
   --max-pixels N       refuse images of more pixels
-  --max-memory SIZE    memory budget for reading one image, e.g. 2G
+  --max-memory SIZE    memory budget for one image (reading it and the run),
+                       e.g. 2G
   --set NAME=VALUE     set a run parameter; it wins over the defaults and the
                        --no-... flags (a later --set of a name wins)
   --no-smoothing       clear "Smoothing Filter" (no nIts)

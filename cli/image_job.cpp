@@ -16,8 +16,10 @@
 #include "cli/sha256.h"
 #include "cli/staged_files.h"
 #include "core/kestrano.h"
+#include "imageio/read_budget.h"
 #include "output/segment_summary.h"
 #include "output/segment_table.h"
+#include "pipeline/memory_estimate.h"
 
 #ifndef KESTRANO_VERSION
 #define KESTRANO_VERSION "unknown"
@@ -167,6 +169,18 @@ private:
         }
         for (const std::string& warning : warnings)
             warn(warning);
+        // An image that reads fine can still need more for the run than the
+        // budget allows: refuse it now, saying how much, rather than fail later.
+        const std::uint64_t need =
+            estimatedRunBytes(image_.rows, image_.cols, settings_.params, settings_.threads);
+        if (need > settings_.read.limits.maxBytes) {
+            fail(JobStatus::NotRead, task_.input + ": image too large: the run on " + std::to_string(image_.cols) +
+                                         " x " + std::to_string(image_.rows) + " pixels needs up to " +
+                                         groupedDigits(need) + " bytes; the memory limit is " +
+                                         groupedDigits(settings_.read.limits.maxBytes) +
+                                         " bytes (raise it with --max-memory)");
+            return false;
+        }
         return true;
     }
 

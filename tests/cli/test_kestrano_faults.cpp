@@ -223,7 +223,9 @@ TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
              {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
              {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
              {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"}}) {
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"},
+             // Read within the budget, but the run would need more: refused with what it needs.
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1M"}, "the run on 96 x 72"}}) {
         const KestranoExit run = runKestrano(earlier.work, c.arguments);
         EXPECT_EQ(run.status, 2) << c.message;
         EXPECT_TRUE(contains(run.err, c.message)) << run.err;
