@@ -3,18 +3,22 @@
 
 Usage, from anywhere inside the repository:
     /usr/bin/python3 scripts/mutate.py [--rev REV] [--folders lines,output] [--per-folder K | --all]
-                                       [--seed N] [--jobs N] [--tests REGEX] [--timeout SECONDS]
+                                       [--seed N] [--jobs N] [--tests REGEX] [--exclude-tests REGEX]
+                                       [--timeout SECONDS]
                                        [--list] [--resume] [--workdir DIR] [--report FILE]
 Examples:
     scripts/mutate.py --list --all                  # every candidate, nothing built
     scripts/mutate.py --per-folder 3                # small sample of each source folder
     scripts/mutate.py --rev abc123 --resume         # continue an interrupted run of abc123
+    scripts/mutate.py --per-folder 20 --exclude-tests 'workflow|slurm|browser|install|python|fuzz'
 
 Faults are planted in a detached worktree of REV under /tmp (WORKDIR/tree, built once in
 WORKDIR/build), never in the checkout you run this from. Results go to WORKDIR/report.md, with one
 JSON line per mutant in report.jsonl beside it; --resume takes the sample and test filter from
 there and skips the mutants already done. --cleanup removes the worktree and build (not reports).
 A mutant costs a few seconds: the rebuild of what depends on the file, then the tests.
+When ccache is installed it is the compiler launcher, with paths taken relative to WORKDIR, so
+the worktrees of two revisions share their cache and putting a file back costs no compilation.
 """
 import argparse
 import json
@@ -288,7 +292,8 @@ def prepare_tree(repo, rev, tree, build):
         print(f"restoring {path} left changed by an earlier run", file=sys.stderr)
         (tree / path).write_bytes(git(tree, "cat-file", "blob", f"{rev}:{path}", binary=True))
     if not (build / "build.ninja").exists():
-        code, out, _ = run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja"])
+        launcher = ["-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"] if shutil.which("ccache") else []
+        code, out, _ = run(["cmake", "-S", str(tree), "-B", str(build), "-G", "Ninja", *launcher])
         if code != 0:
             sys.exit("configure failed:\n" + out)
 
@@ -300,7 +305,8 @@ def build_tree(build):
 
 def run_tests(build, args, timeout):
     cmd = ["ctest", "--test-dir", str(build), "-j", str(args.jobs), "--timeout", str(timeout),
-           "--no-tests=error", "--stop-on-failure"] + (["-R", args.tests] if args.tests else [])
+           "--no-tests=error", "--stop-on-failure"] + (["-R", args.tests] if args.tests else []) \
+        + (["-E", args.exclude_tests] if args.exclude_tests else [])
     code, out, secs = run(cmd, timeout=timeout * 50 + 60)
     failed = re.findall(r"^\s*\d+ - (\S+) \(([^)]*)\)", out.split("tests FAILED:")[-1], re.M) \
         if "tests FAILED:" in out else []
@@ -358,6 +364,7 @@ def write_report(report, settings, chosen, results):
              + ("all candidates" if settings["all"] else
                 f"at most {settings['per_folder']} per folder, seed {settings['seed']}")
              + (f"; tests matching `{settings['tests']}`" if settings["tests"] else "")
+             + (f"; tests not matching `{settings['exclude_tests']}`" if settings.get("exclude_tests") else "")
              + f". Done {len(results)} of {len(chosen)}.", "",
              "Score = caught / (caught + survived); compile errors and files that no target builds",
              "are left out. A survivor may be an equivalent mutant: judge each one by reading it.", "",
@@ -398,6 +405,7 @@ def parse_args():
     p.add_argument("--seed", type=int, default=1, help="sampling seed (default 1)")
     p.add_argument("--jobs", type=int, default=2, help="parallel tests for ctest (default 2)")
     p.add_argument("--tests", help="only run the ctest tests matching this regex")
+    p.add_argument("--exclude-tests", help="leave out the ctest tests matching this regex")
     p.add_argument("--timeout", type=int, help="per-test timeout in seconds (default from a clean run)")
     p.add_argument("--list", action="store_true", help="only print the chosen candidates")
     p.add_argument("--resume", action="store_true", help="continue the run recorded in the report")
@@ -413,6 +421,7 @@ def main():
     rev = git(repo, "rev-parse", "--verify", args.rev + "^{commit}").strip()
     workdir = Path(args.workdir or f"/tmp/kestrano-mutate-{rev[:12]}")
     tree, build = workdir / "tree", workdir / "build"
+    os.environ["CCACHE_BASEDIR"] = str(workdir.resolve())  # cache hits across revisions' worktrees
     report = Path(args.report) if args.report else workdir / "report.md"
     state = report.with_suffix(".jsonl")
     if args.cleanup:
@@ -425,7 +434,7 @@ def main():
 
     folders = args.folders.split(",") if args.folders else default_folders(repo, rev)
     settings = {"rev": rev, "folders": folders, "per_folder": args.per_folder, "seed": args.seed,
-                "all": args.all, "tests": args.tests}
+                "all": args.all, "tests": args.tests, "exclude_tests": args.exclude_tests}
     results = []
     if state.exists() and state.stat().st_size and not args.list:
         if not args.resume:
@@ -435,6 +444,7 @@ def main():
             sys.exit(f"{state} is a run of {recorded[0]['settings']['rev'][:12]}: pass that --rev")
         settings, results = recorded[0]["settings"], recorded[1:]
         args.tests = settings["tests"]  # the sample and tests of the recorded run, not new ones
+        args.exclude_tests = settings.get("exclude_tests")
         print(f"resuming: {len(results)} mutants already done", file=sys.stderr)
 
     found = enumerate_candidates(repo, rev, set(settings["folders"]))
