@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 
@@ -59,12 +60,16 @@ void startInterruptWatcher()
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::thread([signals] {
-        int signal = 0;
-        while (sigwait(&signals, &signal) != 0) {
-        }
-        removeTemporariesAndExit(signal);
-    }).detach();
+    try {
+        std::thread([signals] {
+            int signal = 0;
+            while (sigwait(&signals, &signal) != 0) {
+            }
+            removeTemporariesAndExit(signal);
+        }).detach();
+    } catch (const std::system_error&) {
+        throw std::runtime_error("not enough memory to start a thread (raise the process's memory or thread limits)");
+    }
 }
 
 std::unique_lock<std::recursive_mutex> holdInterrupts()

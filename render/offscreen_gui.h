@@ -2,7 +2,8 @@
 // Drawing text needs a QGuiApplication. A program without windows (the
 // command-line tool) makes one on the offscreen platform, so it runs on a
 // machine without a display. Create it on the main thread before any drawing;
-// it does nothing when the process already has an application object.
+// it does nothing when the process already has an application object. Throws
+// std::runtime_error when the threads Qt draws with cannot be started.
 #include <memory>
 
 class QGuiApplication;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QImageWriter>
 #include <stdexcept>
+#include <string>
 
 #include "render/overlay_image.h"
 #include "render/plot_files.h"
@@ -14,7 +15,8 @@ void writeOverlayPng(const std::string& path, const std::uint16_t* pixels, std::
 {
     const QImage overlay = overlayImage(pixels, rows, cols, segments);
     if (overlay.isNull())
-        throw std::runtime_error(path + ": the image is too large for an overlay picture");
+        throw std::runtime_error(path + ": not enough memory for an overlay picture of " + std::to_string(cols) +
+                                 " x " + std::to_string(rows) + " pixels");
     QImageWriter writer(QFile::decodeName(path.c_str()), "png");
     // Light compression (Qt maps PNG quality 80 to zlib level 1): the default
     // takes several times as long for a 25 % smaller file.
