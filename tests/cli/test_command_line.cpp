@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/batch_plan.h"
@@ -34,7 +35,44 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
     EXPECT_EQ(parseCommandLine({"run", "x", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parseCommandLine({"summary", "out"}).summaryDir, "out");
 
-    // Syntax errors, then clashes that only the plan sees; both are refused before anything runs.
+    // Syntax errors, each with the reason given.
+    const std::pair<Arguments, std::string> refused[] = {
+        {{}, "no command given"},
+        {{"convert", "a.tif"}, "unknown command \"convert\""},
+        {{"run"}, "no input image given"},
+        {{"summary"}, "summary needs exactly one results folder"},
+        {{"summary", "-"}, "summary needs exactly one results folder"},
+        {{"run", "-"}, "reading an image from standard input is not supported"},
+        {{"run", "a.tif", "-"}, "reading an image from standard input is not supported"},
+        {{"run", "--", "-"}, "(./- for a file called \"-\")"},
+        {{"run", "a.tif", "--set", "=5"}, "--set needs a parameter name before '=', got \"=5\""},
+        {{"run", "a.tif", "--set"}, "option --set needs a value"},
+        {{"run", "a.tif", "--set", "x"}, "--set needs NAME=VALUE, got \"x\""},
+        {{"run", "a.tif", "--bogus"}, "unknown option --bogus"},
+        {{"run", "a.tif", "-x"}, "unknown option -x"},
+        {{"run", "a.tif", "--no-lines=1"}, "option --no-lines takes no value"},
+        {{"run", "a.tif", "b.tif", "-o", "x.tif"}, "-o names one output image"},
+        {{"run", "a.tif", "-o", "x.tif", "--out-dir", "d"}, "-o and --out-dir cannot be used together"},
+        {{"run", "a.tif", "-o", "x.tif", "--output", "y.tif"}, "option --output is given more than once"},
+        {{"run", "a.tif", "--out-dir="}, "option --out-dir needs a non-empty value"},
+        {{"run", "a.tif", "--out-dir", "d", "--data-dir", "e"}, "--data-dir cannot be used with --out-dir"},
+        {{"run", "a.tif", "--overwrite"}, "--overwrite needs --out-dir"},
+        {{"run", "a.tif", "--no-summary"}, "--no-summary needs --out-dir"},
+        {{"run", "a.tif", "--format", "png"}, "--format needs --out-dir"},
+        {{"run", "a.tif", "--out-dir", "d", "--format", "jpg"}, "--format needs tif, png or pgm; got \"jpg\""},
+        {{"run", "a.tif", "--params", "r.json", "--no-smoothing"}, "--params takes the stage switches"},
+        {{"run", "a.tif", "--params", "r.json", "--no-lines"}, "--params takes the stage switches"},
+    };
+    for (const auto& [arguments, reason] : refused) {
+        try {
+            parseCommandLine(arguments);
+            ADD_FAILURE() << "accepted " << ::testing::PrintToString(arguments);
+        } catch (const UsageError& e) {
+            EXPECT_NE(std::string(e.what()).find(reason), std::string::npos)
+                << ::testing::PrintToString(arguments) << ": " << e.what();
+        }
+    }
+    // Values out of range, then clashes that only the plan sees; all refused before anything runs.
     TempFolder folder;
     const std::string a = folder / "a.pgm";
     writeBytes(a, "P5\n1 1\n255\n\x07");
@@ -42,15 +80,9 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
     std::filesystem::create_directory(folder / "x");
     writeBytes(folder / "x/x.pgm", "P5\n1 1\n255\n\x07");
     for (const Arguments& arguments : std::vector<Arguments>{
-             {}, {"convert", "a.tif"}, {"run"}, {"summary"}, {"run", "a.tif", "--set", "=5"},
-             {"run", "a.tif", "--set"}, {"run", "a.tif", "--set", "x"}, {"run", "a.tif", "--bogus"},
-             {"run", "a.tif", "--no-lines=1"}, {"run", "a.tif", "b.tif", "-o", "x.tif"},
-             {"run", "a.tif", "-o", "x.tif", "--out-dir", "d"}, {"run", "a.tif", "-o", "x.tif", "-o", "y.tif"},
-             {"run", "-"}, {"run", "a.tif", "--out-dir", "d", "--data-dir", "e"}, {"run", "a.tif", "--overwrite"},
-             {"run", "a.tif", "--format", "png"}, {"run", "a.tif", "--out-dir", "d", "--format", "jpg"},
              {"run", "a.tif", "--pixel-size", "0.3furlong"}, {"run", "a.tif", "--pixel-size", "-1um"},
              {"run", "a.tif", "--pages", "0"}, {"run", "a.tif", "--pages", "3-2"}, {"run", "a.tif", "--jobs", "0"},
-             {"run", "a.tif", "--max-memory", "lots"}, {"run", "a.tif", "--params", "r.json", "--no-lines"},
+             {"run", "a.tif", "--max-memory", "lots"},
              {"run", a, "-o", folder / "sub/../a.pgm"}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
              {"run", folder / "x/x.pgm", "--out-dir", folder.path(), "--overwrite"},
              {"run", a, "-o", "a.jpg"}, {"run", a, "-o", folder / "nowhere/a.tif"}, {"run", a, "-o", "/dev/null"}})

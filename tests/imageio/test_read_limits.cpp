@@ -78,6 +78,12 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
          "limit is 1,048,576 bytes (raise it with --max-memory)"},
         {"giant.png", crafted::png(70000, 70000, 16, 0, ""), usual, true,
          "image too large: it declares 70000 x 70000 pixels, more than the 429,496,729 pixels an image can have"},
+        {"limit.pgm", "P5\n10 11\n255\n" + std::string(110, '\x07'), limits(109, 1ull << 30), true,
+         "image too large: it declares 10 x 11 pixels (110); the limit is 109 pixels (raise it with --max-pixels)"},
+        {"largest.pgm", "P5\n429496729 1\n255\n", usual, false,
+         "truncated PGM file (0 of 429496729 bytes of pixel data)"},
+        {"past.pgm", "P5\n429496730 1\n255\n", limits(maxGreyImagePixels + 5, 1ull << 30), true,
+         "image too large: it declares 429496730 x 1 pixels, more than the 429,496,729 pixels an image can have"},
         {"empty.pgm", "P5\n20000 20000\n255\n", usual, false,
          "truncated PGM file (0 of 400000000 bytes of pixel data)"},
         {"huge.jpg", crafted::withJpegSize(smallJpeg, 20000, 20000), usual, false,
@@ -120,6 +126,11 @@ TEST(ReadLimits, TheMemoryBudgetIsExact)
     options.limits.maxBytes = BUFSIZ + 2 * 64 * 32 + 64;  // the stream's buffer, the pixels and one row
     EXPECT_EQ(readGreyImage(folder / "a.pgm", warnings, options).pixels.size(), 64u * 32u);
     options.limits.maxBytes -= 1;
+    EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);
+    // So is the pixel limit: 64 x 32 pixels read with a limit of 2048, not 2047.
+    options.limits = limits(64 * 32, 1ull << 30);
+    EXPECT_EQ(readGreyImage(folder / "a.pgm", warnings, options).pixels.size(), 64u * 32u);
+    options.limits.maxPixels -= 1;
     EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);
 
     // libpng's and libtiff's own allocations count too: a tiny budget stops them.

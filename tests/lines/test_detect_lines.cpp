@@ -6,6 +6,7 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "label_image.h"
 #include "lines/candidate_search.h"
@@ -100,16 +101,24 @@ TEST(DetectLines, ThreeBarsEndToEnd)
 
 TEST(DetectLines, AboveThreeHundredRegionsOnlyTheFirst94PercentAreVisited)
 {
-    // 301 isolated pixels, each one candidate of length 1 with lMinLine 0.
-    LabelImage img(64, 64);
-    for (int k = 0; k < 301; ++k)
-        img.at(2 * (k % 30) + 1, 2 * (k / 30) + 1) = 255;
-    for (int threads : {1, 3}) {
-        LabelImage copy = img;
-        LogSink out;
-        EXPECT_EQ(detectLines(copy.pixels.data(), copy.size, 1, 2, 0, -1, 100000, out, nullptr, threads).size(), 282u);
-        EXPECT_NE(out.text().find("281\rN Antes Optimiza: 282\nTamanho Mapa: 282\n"), std::string::npos);
-        EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
+    // Isolated pixels, each one candidate of length 1 with lMinLine 0.
+    for (const auto& [regions, visited] : {std::pair{300, 300}, std::pair{301, 282}}) {
+        LabelImage img(64, 64);
+        for (int k = 0; k < regions; ++k)
+            img.at(2 * (k % 30) + 1, 2 * (k / 30) + 1) = 255;
+        for (int threads : {1, 3}) {
+            LabelImage copy = img;
+            LogSink out;
+            DetectionCounts counts;
+            const LineGroups groups =
+                detectLines(copy.pixels.data(), copy.size, 1, 2, 0, -1, 100000, out, &counts, threads);
+            EXPECT_EQ(groups.size(), std::size_t(visited));
+            EXPECT_EQ(counts.kept, regions);
+            EXPECT_EQ(counts.visited, visited);
+            EXPECT_NE(out.text().find(std::to_string(visited - 1) + "\rN Antes Optimiza: " + std::to_string(visited)),
+                      std::string::npos);
+            EXPECT_EQ(out.text().find("Nueva"), std::string::npos);
+        }
     }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <string>
 #include <random>
 #include <vector>
 
@@ -175,4 +177,60 @@ TEST(OptimizePasses, BackgroundMapAndPathsMatchTheLiteralTests)
                       reference::backgroundBetween(img.data(), img.size, ax, ay, bx, by, minCount));
         }
     }
+}
+
+TEST(OptimizePasses, BackgroundMapOfAFlatImageLeavesATwoPixelFrame)
+{
+    // 7 x 6 pixels, all background values: x in 2..5 and y in 2..4 count.
+    const LabelImage img(7, 6, 255);
+    const BackgroundMap map(img.data(), img.size, 2);
+    std::string rows;
+    for (int y = 0; y < 6; ++y, rows += '\n')
+        for (int x = 0; x < 7; ++x)
+            rows += map.at(x, y) ? '#' : '.';
+    EXPECT_EQ(rows, ".......\n.......\n..####.\n..####.\n..####.\n.......\n");
+}
+
+TEST(OptimizePasses, CountsAndAngleLimitsAtTheirEdges)
+{
+    // Line 1 from (2, 3) to (30, 3), line 2 from (2, 3 + d) to (30, 3 + d):
+    // both vertical paths cross `background` background rows (5 onwards).
+    const auto band = [](int background) {
+        LabelImage img(40, 48, 256);
+        img.fill(0, 4, 39, 5 + background, 0);
+        return img;
+    };
+    const double step = 6.2831853072 / 128;
+    struct Case {
+        int pass, background, d;
+        double angle2;
+        Ids kept;
+    };
+    const Case cases[] = {
+        // Equal signs in pass 1: apart only with more than 20 background samples.
+        {1, 20, 30, 0.0, {1}}, {1, 21, 30, 0.0, {1, 2}},
+        // Opposite signs in pass 1, and pass 0: more than 5.
+        {1, 5, 12, 3.1, {1}}, {1, 6, 12, 3.1, {1, 2}}, {0, 5, 12, 0.0, {1}}, {0, 6, 12, 0.0, {1, 2}},
+        {0, 0, 12, 3.1, {1, 2}},  // pass 0 compares equal signs only
+        // Pass 1 compares directions within one step of each other, or of pi apart.
+        {1, 0, 12, step, {1}}, {1, 0, 12, std::nextafter(step, 1.0), {1, 2}},
+        {1, 0, 12, 3.1415926536 - step, {1}}, {1, 0, 12, std::nextafter(3.1415926536 - step, 0.0), {1, 2}},
+    };
+    for (const Case& c : cases) {
+        const LabelImage img = band(c.background);
+        const BackgroundMap map(img.data(), img.size);
+        const LineList pair{makeLine(2, 3, 30, 3, 28, 0.0, 1), makeLine(2, 3 + c.d, 30, 3 + c.d, 20, c.angle2, 2)};
+        LogSink out;
+        const LineList kept = c.pass == 0 ? optimizePass0(map, img.size, pair)
+                                          : optimizePass1(map, img.size, pair, step, out);
+        EXPECT_EQ(labelsOf(kept), c.kept) << "pass " << c.pass << ", " << c.background << " background, angle "
+                                          << c.angle2;
+    }
+    // A path of length 12 takes samples 0..11: rows 3..14, of which 5..14
+    // are background here (row 15 too, but it is never sampled).
+    const LabelImage img = band(11);
+    const BackgroundMap map(img.data(), img.size);
+    EXPECT_TRUE(backgroundBetween(map, img.size, 2, 3, 2, 15, 9));
+    EXPECT_FALSE(backgroundBetween(map, img.size, 2, 3, 2, 15, 10));
+    EXPECT_TRUE(backgroundBetween(map, img.size, 2, 3, 2, 16, 10));  // 13 long: row 15 counts
 }

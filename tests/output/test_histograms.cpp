@@ -3,10 +3,12 @@
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "line_fixtures.h"
+#include "core/angles.h"
 #include "output/histograms.h"
 
 using namespace kestrano;
@@ -63,6 +65,29 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
               "11\n0\t0\n4\t1\n8\t0\n12\t1\n16\t0\n20\t0\n24\t0\n28\t0\n32\t0\n36\t0\n40\t1\n");
     writeHistogram(cases[0].h, dir.file("data/histoLen.dat"));
     EXPECT_FALSE(std::filesystem::exists(dir.file("data/histoLen.dat")));
+}
+
+TEST(Histograms, UpToOneEightiethBinsAnAngleOnAnEdgeGoesDown)
+{
+    // An angle of exactly 60 and 179 degrees: up to 180 bins an edge belongs
+    // to the bin below it, above 180 each degree starts its own bin.
+    const auto exactly = [](double degrees) {
+        double a = degrees * 3.1415926536 / 180.0;
+        while (toDegrees(a) < degrees)
+            a = std::nextafter(a, 10.0);
+        while (toDegrees(a) > degrees)
+            a = std::nextafter(a, 0.0);
+        return segment(1, 1, a, 1);
+    };
+    const LineGroups edges{{0, {exactly(60.0), exactly(179.0)}}};
+    ASSERT_EQ(toDegrees(groupAt(edges, 0)[0].angle()), 60.0);
+    ASSERT_EQ(toDegrees(groupAt(edges, 0)[1].angle()), 179.0);
+    for (const auto& [bins, low, high] : {std::tuple{180, 59, 178}, std::tuple{181, 60, 179}, std::tuple{90, 29, 89}}) {
+        std::vector<std::int32_t> counts(std::size_t(bins) + 1, 0);
+        ++counts[std::size_t(low)];
+        ++counts[std::size_t(high)];
+        EXPECT_EQ(angleHistogram(edges, bins).binCounts, counts) << bins << " bins";
+    }
 }
 
 TEST(Histograms, ValuesOutsideTheBinsAreRefused)

@@ -1,9 +1,11 @@
 // The parameter dialog, and the run list built from it as collectParameters does.
 #include <QCheckBox>
+#include <QMessageBox>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 #include "modal_dialog.h"
@@ -92,4 +94,31 @@ TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnlyAndClampsValues)
         nAng->setValue(typed);
         EXPECT_EQ(nAng->value(), kept);
     }
+}
+
+TEST(Dialog, TheHostsOwnEntriesKeepTheirValues)
+{
+    // Host entries win over the image position and the dialog alike.
+    const std::int32_t position[3] = {-7, 0, 12};
+    ParamList list = startParamList({{"positionX", "1"}, {"positionY", "2"}, {"positionZ", "3"}, {"nAng", "9"}},
+                                    position);
+    DialogValues values;
+    values.thresholdingOn = false;
+    addDialogValues(list, values);
+    EXPECT_EQ(list.at("positionX"), "1");
+    EXPECT_EQ(list.at("positionY"), "2");
+    EXPECT_EQ(list.at("positionZ"), "3");
+    EXPECT_EQ(list.at("nAng"), "9");
+    EXPECT_EQ(list.count("th"), 0u);
+    EXPECT_EQ(list.size(), 15u);
+}
+
+TEST(Dialog, AModalWindowNobodyAnswersFailsTheTestInsteadOfBlocking)
+{
+    EXPECT_NONFATAL_FAILURE(
+        {
+            QMessageBox box(QMessageBox::Critical, "Left open", "nobody answers", QMessageBox::Ok);
+            box.exec();
+        },
+        "a modal window was left open: \"Left open\"");
 }

@@ -3,6 +3,7 @@
 #include <new>
 #include <random>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include "preprocess/gradient_pass.h"
@@ -75,6 +76,23 @@ TEST(GradientFilter, StepsWithWidthOneFlatImagesAndEmptyKernel)
             EXPECT_EQ(row(flat, r, 5), Row(5, 0.0)) << "w " << w;
     }
     EXPECT_EQ(gradientOf(kRamp, {3, 4}, 0, 1)[1][2], 0.0);  // empty kernel
+}
+
+TEST(GradientPass, OneSidedDifferencesInTheFirstAndLastRows)
+{
+    // Rows of 0, 9, 21, 50 unsmoothed (w = 1): across rows 9 - 0, (21 - 0) / 2,
+    // (50 - 9) / 2 and 50 - 21, each a hair below its value (the centre weight
+    // is just under 1); along the rows nothing.
+    for (const auto& [size, expected] :
+         {std::pair{ImageSize{4, 3}, std::vector<std::uint16_t>{8, 8, 8, 10, 10, 10, 20, 20, 20, 28, 28, 28}},
+          std::pair{ImageSize{2, 3}, std::vector<std::uint16_t>{8, 8, 8, 8, 8, 8}}}) {
+        std::vector<std::uint16_t> pixels;
+        for (std::uint16_t v : {0, 9, 21, 50})
+            pixels.insert(pixels.end(), 3, v);
+        pixels.resize(std::size_t(size[0]) * 3);
+        gradientInPlace(pixels.data(), size, 1, 1, 2);
+        EXPECT_EQ(pixels, expected) << size[0] << " rows";
+    }
 }
 
 TEST(GradientFilter, RefusesImagesNarrowerThanTwo)

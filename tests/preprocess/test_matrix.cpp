@@ -10,30 +10,12 @@
 
 using namespace kestrano;
 
-TEST(Matrix, ZeroAllocatorsFillEveryElement)
-{
-    auto m = newZeroMatrixU16(3, 4);
-    ASSERT_EQ(m.rows_.size(), 3u);
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(m[i / 4][i % 4], 0);
-}
-
 TEST(Matrix, NegativeExtentsFailAsAllocationFailures)
 {
     EXPECT_THROW(newMatrixU16(-1, 4), std::bad_alloc);
     EXPECT_THROW(newMatrixDouble(2, -3), std::bad_alloc);
     EXPECT_THROW(newZeroMatrixU16(-5, -5), std::bad_alloc);
     EXPECT_NO_THROW(newMatrixDouble(0, -3));  // no row to allocate
-}
-
-TEST(PixelConversions, PixelsToMatrixCopiesRowAfterRow)
-{
-    const std::uint16_t pixels[6] = {1, 2, 3, 4, 5, 6};
-    auto m = pixelsToMatrix(pixels, ImageSize{2, 3});
-    EXPECT_EQ(m[0][0], 1);
-    EXPECT_EQ(m[0][2], 3);
-    EXPECT_EQ(m[1][0], 4);
-    EXPECT_EQ(m[1][2], 6);
 }
 
 TEST(PixelConversions, FloatToPixelsTruncatesAndWrapsWithoutClamping)
