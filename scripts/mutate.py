@@ -4,13 +4,14 @@
 Usage, from anywhere inside the repository:
     /usr/bin/python3 scripts/mutate.py [--rev REV] [--folders lines,output] [--per-folder K | --all]
                                        [--seed N] [--jobs N] [--tests REGEX] [--exclude-tests REGEX]
-                                       [--timeout SECONDS]
+                                       [--match REGEX] [--timeout SECONDS]
                                        [--list] [--resume] [--workdir DIR] [--report FILE]
 Examples:
     scripts/mutate.py --list --all                  # every candidate, nothing built
     scripts/mutate.py --per-folder 3                # small sample of each source folder
     scripts/mutate.py --rev abc123 --resume         # continue an interrupted run of abc123
     scripts/mutate.py --per-folder 20 --exclude-tests 'workflow|slurm|browser|install|python|fuzz'
+    scripts/mutate.py --all --match 'lines/region_map.cpp:(2[0-9]|3[0-9])$'   # chosen lines only
 
 Faults are planted in a detached worktree of REV under /tmp (WORKDIR/tree, built once in
 WORKDIR/build), never in the checkout you run this from. Results go to WORKDIR/report.md, with one
@@ -406,6 +407,7 @@ def parse_args():
     p.add_argument("--jobs", type=int, default=2, help="parallel tests for ctest (default 2)")
     p.add_argument("--tests", help="only run the ctest tests matching this regex")
     p.add_argument("--exclude-tests", help="leave out the ctest tests matching this regex")
+    p.add_argument("--match", help="only candidates whose FILE:LINE matches this regex (before sampling)")
     p.add_argument("--timeout", type=int, help="per-test timeout in seconds (default from a clean run)")
     p.add_argument("--list", action="store_true", help="only print the chosen candidates")
     p.add_argument("--resume", action="store_true", help="continue the run recorded in the report")
@@ -434,7 +436,8 @@ def main():
 
     folders = args.folders.split(",") if args.folders else default_folders(repo, rev)
     settings = {"rev": rev, "folders": folders, "per_folder": args.per_folder, "seed": args.seed,
-                "all": args.all, "tests": args.tests, "exclude_tests": args.exclude_tests}
+                "all": args.all, "tests": args.tests, "exclude_tests": args.exclude_tests,
+                "match": args.match}
     results = []
     if state.exists() and state.stat().st_size and not args.list:
         if not args.resume:
@@ -448,6 +451,10 @@ def main():
         print(f"resuming: {len(results)} mutants already done", file=sys.stderr)
 
     found = enumerate_candidates(repo, rev, set(settings["folders"]))
+    if settings.get("match"):
+        wanted = re.compile(settings["match"])
+        found = {folder: [c for c in cands if wanted.search(f"{c['file']}:{c['line']}")]
+                 for folder, cands in found.items()}
     chosen = choose(found, settings["per_folder"], settings["seed"], settings["all"])
     if args.list:
         for folder in settings["folders"]:
