@@ -9,6 +9,7 @@
 #include "cli/csv_text.h"
 #include "cli/option_values.h"
 #include "cli/run_parameters.h"
+#include "cli/run_warnings.h"
 #include "cli/temporary_folder.h"
 #include "support/temp_folder.h"
 
@@ -97,7 +98,15 @@ TEST(CommandLine, PlanNamesResultFoldersAndRefusesEarlierResults)
     ASSERT_EQ(plan.tasks.size(), 1u);
     EXPECT_EQ(plan.tasks[0].folder, "a");
     EXPECT_EQ(plan.tasks[0].format, "pgm");
-    EXPECT_EQ(resultFormatFor(folder / "missing.jpg", ""), "tif");
+    // The format follows the bytes, the name only for files that cannot be read.
+    writeBytes(folder / "png.tif", "\x89PNG\r\n");
+    writeBytes(folder / "pgm.png", "P5\n1");
+    writeBytes(folder / "almost.png", "\x89PNx");
+    for (const auto& [name, format] : {std::pair{"png.tif", "png"}, std::pair{"pgm.png", "pgm"},
+                                       std::pair{"almost.png", "tif"}, std::pair{"missing.png", "png"},
+                                       std::pair{"missing.jpg", "tif"}})
+        EXPECT_EQ(resultFormatFor(folder / name, ""), format) << name;
+    EXPECT_EQ(resultFormatFor(folder / "png.tif", "pgm"), "pgm");
 
     std::filesystem::create_directories(folder / "out/a");
     EXPECT_THROW(planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out"})), WriteError);
@@ -139,8 +148,55 @@ TEST(OptionValues, PixelSizesAndPageLists)
     EXPECT_EQ(parsePixelSize("0.325\xC2\xB5m").unit, "um");
     EXPECT_EQ(parsePixelSize("0.5").unit, "um");
     EXPECT_EQ(parsePixelSize("2 mm").x, 2.0);
+    EXPECT_EQ(parsePixelSize("2.5e-1 mm").x, 0.25);
+    EXPECT_EQ(parsePixelSize("3E+1nm").x, 30.0);
     EXPECT_EQ(parsePageList("2,1-3,7"), (std::set<std::int32_t>{1, 2, 3, 7}));
     EXPECT_EQ(parseMemorySize("--max-memory", "64k"), 65536u);
     EXPECT_THROW(parsePageList("1,,2"), UsageError);
     EXPECT_THROW(parseMemorySize("--max-memory", "99999999999T"), UsageError);
+}
+
+TEST(RunWarnings, NameTheLikelyReasonFromWhatTheRunSaw)
+{
+    const auto result = [](bool thresholding, int high, DetectionCounts seen) {
+        RunResult r;
+        r.stages.lineDetection = true;
+        r.stages.thresholding = thresholding;
+        r.threshold = 150;
+        r.thresholdValues.high = high;
+        r.detection = seen;
+        r.parameters = {{"th", "150"}, {"minSize", "50"}, {"maxSize", "100000"}, {"lMinLine", "40"}};
+        return r;
+    };
+    const auto rows = [](int touching, int apart) {
+        std::vector<SegmentRow> list(std::size_t(touching + apart));
+        for (int k = 0; k < touching; ++k)
+            list[std::size_t(k)].touchesBorder = true;
+        return list;
+    };
+    const DetectionCounts searched{5, 0, 3, 3, 9};
+    const std::string tail = " segments touch the image border (often the frame, not the objects; see touches_border)";
+    struct Case {
+        RunResult result;
+        std::vector<SegmentRow> rows;
+        std::vector<std::string> warnings;
+    };
+    const Case cases[] = {
+        {result(true, 150, searched), {},
+         {"no segment found: the stretched image never went above the threshold th=150 (its largest value is 150); "
+          "lower th"}},
+        {result(false, 150, {0, 0, 0, 0, 0}), {}, {"no segment found: no bright region was found"}},
+        {result(true, 255, {4, 1, 0, 0, 0}), {},
+         {"no segment found: none of the 4 regions passed the size filter (minSize=50, maxSize=100000)",
+          "1 regions larger than maxSize=100000 were skipped"}},
+        {result(true, 255, searched), {}, {"no segment found: no segment longer than lMinLine=40 in the 3 regions searched"}},
+        {result(true, 255, searched), rows(1, 1), {}},
+        {result(true, 255, searched), rows(2, 1), {"2 of 3" + tail}},
+        {result(true, 255, {400, 0, 301, 282, 9}), rows(0, 2), {"the region cap searched only 282 of 301 regions"}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(runWarnings(c.result, c.rows), c.warnings);
+    RunResult off = result(true, 0, {});
+    off.stages.lineDetection = false;
+    EXPECT_EQ(runWarnings(off, {}), std::vector<std::string>{});
 }

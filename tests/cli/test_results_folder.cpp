@@ -111,6 +111,7 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
                              "log.txt"}));
     const Json failed = jsonFile(work / "out/missing/run.json");
     EXPECT_EQ(failed["status"], "failed");
+    EXPECT_TRUE(failed["input"].contains("sha256") && failed["input"]["sha256"].is_null());
     EXPECT_NE(failed["message"].get<std::string>().find("missing.tif"), std::string::npos);
 
     // summary.csv: one row per input in folder order, failed ones included.
