@@ -52,6 +52,12 @@ struct BrokenFilter : FilterInterface {
     }
 };
 
+// Fails with something that is no std::exception.
+struct OddFilter : FilterInterface {
+    QStringList filterNames() const override { return {"Odd"}; }
+    void applyFilter(HostImage*) override { throw 42; }
+};
+
 std::string fileBytes(const QString& path)
 {
     std::ostringstream text;
@@ -110,6 +116,10 @@ TEST_F(HostWindowTest, AFailingFilterKeepsTheImageAndReportsWithoutBlocking)
     const QImage before = window->shownImage();
     window->filterAction("Broken")->trigger();
     EXPECT_EQ(errors, QStringList{"broken on purpose"});
+    OddFilter odd;
+    window->addFilter(&odd, "Odd");
+    window->filterAction("Odd")->trigger();
+    EXPECT_EQ(errors, (QStringList{"broken on purpose", "The filter failed with an unknown error."}));
     EXPECT_EQ(window->image().pixels, barsImage().pixels);
     EXPECT_EQ(window->shownImage(), before);
     EXPECT_FALSE(window->undoAction()->isEnabled());
@@ -150,7 +160,12 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
     const FilterRunRecord* run = window->lastRun();
     ASSERT_NE(run, nullptr);
     ASSERT_FALSE(run->segments.empty());
-    EXPECT_EQ(window->segmentTable()->model()->rowCount(), int(run->segments.size()));
+    for (const char* name : {"positionX", "positionY", "positionZ"})
+        EXPECT_EQ(run->params.at(name), "0") << name;
+    const QAbstractItemModel* model = window->segmentTable()->model();
+    EXPECT_EQ(model->rowCount(), int(run->segments.size()));
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "#");
+    EXPECT_EQ(model->headerData(0, Qt::Vertical).toInt(), 1);
     EXPECT_TRUE(window->statusBar()->currentMessage().contains(QString("%1 segments").arg(run->segments.size())))
         << window->statusBar()->currentMessage().toStdString();
     EXPECT_TRUE(window->statusBar()->currentMessage().contains(QDir(work.path()).absoluteFilePath("data")));

@@ -106,6 +106,11 @@ TEST(SegmentSummary, LengthsAndAxialAngles)
     const SegmentSummary wrap = summarise({rowWith(170, 1), rowWith(10, 1), rowWith(0, 5)});
     EXPECT_NEAR(std::fmod(wrap.meanAngleDeg + 90.0, 180.0) - 90.0, 0.0, 1e-9);
     EXPECT_DOUBLE_EQ(wrap.medianLength, 1.0);
+    for (int tenths = 1; tenths < 450; ++tenths) {  // mirrored pairs about 0: a hair off 0 or 180, never 180 itself
+        const double degrees = tenths / 10.0;
+        const double mean = summarise({rowWith(degrees, 1), rowWith(180 - degrees, 1)}).meanAngleDeg;
+        ASSERT_TRUE(mean >= 0.0 && mean < 180.0 && (mean < 1e-9 || mean > 180.0 - 1e-9)) << degrees << ": " << mean;
+    }
     // Perpendicular lines cancel: no preferred direction.
     EXPECT_NEAR(summarise({rowWith(0, 1), rowWith(90, 1)}).alignment, 0.0, 1e-12);
 }

@@ -146,8 +146,9 @@ TEST(RunPipeline, ImpossibleDetectionValuesAreRefusedUpFront)
         EXPECT_EQ(o.error, std::string(name) + " must be at least 1 (got 0)");
         EXPECT_EQ(o.printed, "");
         EXPECT_EQ(o.pixels, ramp100());
-        // Without "dl" they are not used and do not matter.
+        // Without "dl" they are not used and do not matter; 1 is enough.
         EXPECT_EQ(run(with(baseList(), name, "0")).error, "");
+        EXPECT_EQ(run(with(with(baseList(), "dl", "t"), name, "1")).error, "") << name;
     }
 }
 

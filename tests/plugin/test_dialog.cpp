@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTest>
+#include <tuple>
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
@@ -62,6 +63,13 @@ const ParamList editedRunList = {
 TEST(Dialog, RunTakesTheEditsWhileEscapeOrCloseKeepTheInitialValues)
 {
     EXPECT_EQ(runList([](Dialog&, QWidget* modal) { pressRun(modal); }), initialRunList);
+    const ParamList edited = runList([](Dialog& d, QWidget* modal) {
+        for (const char* name : {"nIts", "s", "w", "th"})
+            d.findChild<QSpinBox*>(name)->setValue(7);
+        pressRun(modal);
+    });
+    for (const char* name : {"nIts", "s", "w", "th"})
+        EXPECT_EQ(edited.at(name), "7") << name;
     const std::function<void(QWidget*)> endings[] = {
         pressRun, [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); },
         [](QWidget* m) { m->close(); }};
@@ -89,6 +97,15 @@ TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnlyAndClampsValues)
     EXPECT_EQ(d.findChildren<QSpinBox*>().size(), 11);
     EXPECT_EQ(d.findChildren<QRadioButton*>().size(), 2);
 
+    // Each field's range and the step of its arrows.
+    for (const auto& [name, low, high, step] :
+         {std::tuple{"nAng", 1, 1440, 4}, {"lLine", 0, 512, 5}, {"lMinLine", 0, 256, 1}, {"speed", 0, 25, 1},
+          {"minSize", 10, 10000, 10}, {"maxSize", 100, 1000000, 100}, {"nBins", 2, 4096, 2}, {"nIts", 0, 512, 1},
+          {"s", 0, 64, 1}, {"w", 0, 64, 1}, {"th", 0, 255, 1}}) {
+        const QSpinBox* box = d.findChild<QSpinBox*>(name);
+        ASSERT_NE(box, nullptr) << name;
+        EXPECT_EQ((std::tuple{box->minimum(), box->maximum(), box->singleStep()}), (std::tuple{low, high, step})) << name;
+    }
     QSpinBox* nAng = d.findChild<QSpinBox*>("nAng");
     for (auto [typed, kept] : {std::pair{5000, 1440}, std::pair{-3, 1}}) {
         nAng->setValue(typed);
