@@ -30,15 +30,18 @@ int main(int argc, char** argv)
             std::cout << versionText();
             return 0;
         case CommandAction::Summary:
-            gui.emplace();
-            startInterruptWatcher();
-            return summaryCommand(command.summaryDir, std::cerr);
         case CommandAction::Run:
             break;
         }
+        // First: every thread started later (Qt's drawing threads too)
+        // inherits its blocked SIGINT and SIGTERM, so only the watcher takes them.
+        startInterruptWatcher();
+        if (command.action == CommandAction::Summary) {
+            gui.emplace();
+            return summaryCommand(command.summaryDir, std::cerr);
+        }
         if (!command.outputDir.empty())
             gui.emplace();
-        startInterruptWatcher();
         return runCommand(command, std::cerr);
     } catch (const UsageError& error) {
         std::cerr << "kestrano: " << error.what() << "\n" << usageText()
