@@ -1,6 +1,7 @@
 // The parameter dialog, and the run list built from it as collectParameters does.
 #include <QCheckBox>
 #include <QMessageBox>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -97,6 +98,19 @@ TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnlyAndClampsValues)
     EXPECT_EQ(d.findChildren<QSpinBox*>().size(), 11);
     EXPECT_EQ(d.findChildren<QRadioButton*>().size(), 2);
 
+    // The stage switches head the first column of their groups.
+    for (const auto& [text, row] : {std::pair{"Smoothing Filter", 0}, {"Gradient Filter", 1}, {"Thresholding", 3},
+                                    {"Line Detector", 0}}) {
+        QCheckBox* box = nullptr;
+        for (QCheckBox* b : d.findChildren<QCheckBox*>())
+            box = b->text() == text ? b : box;
+        ASSERT_NE(box, nullptr) << text;
+        auto* grid = qobject_cast<QGridLayout*>(box->parentWidget()->layout());
+        ASSERT_NE(grid, nullptr) << text;
+        int r = -1, c = -1, rowSpan = 0, columnSpan = 0;
+        grid->getItemPosition(grid->indexOf(box), &r, &c, &rowSpan, &columnSpan);
+        EXPECT_EQ((std::pair{r, c}), (std::pair{row, 0})) << text;
+    }
     // Each field's range and the step of its arrows.
     for (const auto& [name, low, high, step] :
          {std::tuple{"nAng", 1, 1440, 4}, {"lLine", 0, 512, 5}, {"lMinLine", 0, 256, 1}, {"speed", 0, 25, 1},
