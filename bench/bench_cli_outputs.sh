@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What the results folder (--out-dir: segments.csv, run.json with SHA-256
-# digests, log.txt, summary.csv) adds to a run, against -o with the data files
-# alone, on a 2048 x 2048 fibre image; best of five wall-clock times each.
+# digests, log.txt, the pictures, summary.csv and report.html) adds to a run,
+# against -o with the data files alone, on a 2048 x 2048 fibre image.
 # Exits non-zero above 10 %. Only meaningful on a quiet machine: the load is
 # printed first.
 #
@@ -19,22 +19,29 @@ image=$data/fibres-2048.pgm
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-best() {  # best of five runs of "$@", in seconds
-    local times="" start end
-    for _ in 1 2 3 4 5; do
-        rm -rf "$work/run"; mkdir "$work/run"
-        start=$(date +%s.%N)
-        (cd "$work/run" && "$@" >/dev/null 2>&1)
-        end=$(date +%s.%N)
-        times+="$start $end"$'\n'
-    done
-    awk 'NF == 2 { t = $2 - $1; if (best == "" || t < best) best = t } END { printf "%.3f\n", best }' <<< "$times"
+# One timed run of "$@" in a fresh folder: wall-clock seconds.
+timed() {
+    rm -rf "$work/run"; mkdir "$work/run"
+    local start end
+    start=$(date +%s.%N)
+    (cd "$work/run" && "$@" >/dev/null 2>&1)
+    end=$(date +%s.%N)
+    awk -v a="$start" -v b="$end" 'BEGIN { printf "%.4f\n", b - a }'
 }
 
+median() { sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+
+# The two kinds of run alternate, so that a machine whose speed drifts (a
+# shared or virtual one) slows both alike; the median of each is compared.
 echo "load: $(uptime)"
-plain=$(best "$kestrano" run "$image" -o out.pgm --data-dir d)
-folder=$(best "$kestrano" run "$image" --out-dir res)
+plain_times="" folder_times=""
+for _ in $(seq "${KESTRANO_BENCH_PAIRS:-9}"); do
+    plain_times+="$(timed "$kestrano" run "$image" -o out.pgm --data-dir d)"$'\n'
+    folder_times+="$(timed "$kestrano" run "$image" --out-dir res)"$'\n'
+done
+plain=$(median <<< "${plain_times%$'\n'}")
+folder=$(median <<< "${folder_times%$'\n'}")
 overhead=$(awk -v a="$plain" -v b="$folder" 'BEGIN { printf "%.1f", 100 * (b - a) / a }')
-echo "2048 x 2048: -o ${plain} s, --out-dir ${folder} s, overhead ${overhead} %"
+echo "2048 x 2048, median of ${KESTRANO_BENCH_PAIRS:-9} alternating runs: -o ${plain} s, --out-dir ${folder} s, overhead ${overhead} %"
 awk -v o="$overhead" 'BEGIN { exit !(o < 10) }'
 
