@@ -77,6 +77,18 @@ QString writeDataFiles(const RunResult& run)
     return QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("data")));
 }
 
+// The record a plug-in gets of a 2-D image: the host keeps no stack, so the
+// depth is 1 and the position the origin (held in `position`).
+HostImage imageRecord(const GreyImage& image, std::int32_t (&position)[3])
+{
+    HostImage record;
+    record.rows = image.rows;
+    record.cols = image.cols;
+    record.depth = 1;
+    record.position = position;
+    return record;
+}
+
 }  // namespace
 
 HostWindow::HostWindow(const QString& pluginFolder, QWidget* parent)
@@ -354,11 +366,7 @@ void HostWindow::applyFilter(FilterInterface* filter, const QString& name, QObje
     // The dialog is modal on this thread; the pipeline then runs on a worker
     // with the list it gave, on the input's own pixels (never changed).
     std::int32_t position[3] = {0, 0, 0};
-    HostImage record;
-    record.rows = input->rows;
-    record.cols = input->cols;
-    record.depth = 1;
-    record.position = position;
+    HostImage record = imageRecord(*input, position);
     ParamList params;
     try {
         params = settings->askParameters(&record);
@@ -408,11 +416,7 @@ void HostWindow::applyInPlace(FilterInterface* filter, const QString& name, std:
                                    : QString();
     auto result = std::make_shared<GreyImage>(*input);
     std::int32_t position[3] = {0, 0, 0};
-    HostImage record;
-    record.rows = result->rows;
-    record.cols = result->cols;
-    record.depth = 1;
-    record.position = position;
+    HostImage record = imageRecord(*result, position);
     record.voxels = result->pixels.data();
     busyBar->setVisible(true);
     QApplication::setOverrideCursor(Qt::WaitCursor);
