@@ -19,7 +19,7 @@ void writeBatchResults(StagedFiles& files, const std::string& dir, const std::ve
     files.addText("summary.csv", summaryCsv(records));
     std::vector<ReportImage> images;
     for (const FolderRecord& entry : records)
-        images.push_back({entry.folder, entry.record});
+        images.push_back({entry.folder, entry.record, entry.thumbnail});
     files.addText("report.html", reportHtml(dir, images));
 }
 
@@ -54,7 +54,7 @@ int summaryCommand(const std::string& dir, std::ostream& messages)
         std::ostringstream text;
         text << file.rdbuf();
         try {
-            records.push_back({name, parseRunJson(text.str(), recordPath.string())});
+            records.push_back({name, parseRunJson(text.str(), recordPath.string()), ""});
         } catch (const std::exception& problem) {
             messages << "kestrano: error: " << problem.what() << std::endl;
             status = 2;

@@ -266,8 +266,10 @@ private:
         record_["message"] = message;
 
         StagedFiles files(staging(0).path(), destination());
-        writeImageResults(files, {image_, run, rows, scale, result_.lines, task_.format, input_.data()});
+        const std::string thumbnail = writeImageResults(
+            files, {image_, run, rows, scale, result_.lines, task_.format, input_.data(), settings_.threads});
         finishRecord(files);
+        result_.record->thumbnail = thumbnail;
     }
 
     // run.json last: it lists every other output with its digest.
@@ -285,7 +287,7 @@ private:
         record_["outputs"] = outputs;
         const std::string text = runJsonText(record_);
         files.addText("run.json", text);
-        result_.record = FolderRecord{task_.folder, parseRunJson(text, "run.json")};
+        result_.record = FolderRecord{task_.folder, parseRunJson(text, "run.json"), ""};
         result_.placements.push_back({staging(0).path(), destination(),
                                       settings_.overwrite ? Placement::Existing::ReplaceOurFolder
                                                           : Placement::Existing::Refuse,

@@ -34,21 +34,24 @@ std::string segmentsCsv(const std::vector<SegmentRow>& rows, const PixelScale& s
     return text;
 }
 
-void writeImageResults(StagedFiles& files, const ImageResults& results)
+std::string writeImageResults(StagedFiles& files, const ImageResults& results)
 {
+    std::string thumbnail;
     files.addImage("lines." + results.format, results.painted);
     if (results.run.stages.lineDetection) {
         for (const auto& [name, text] : dataFileTexts(results.run))
             files.addText("data/" + name, text);
         files.addText("segments.csv", segmentsCsv(results.segments, results.scale));
         if (results.input != nullptr)
-            files.addFile("overlay.png", [&results](const std::string& path) {
-                writeOverlayPng(path, results.input, results.run.rows, results.run.cols, results.segments);
+            files.addFile("overlay.png", [&](const std::string& path) {
+                thumbnail = writeOverlayPng(path, results.input, results.run.rows, results.run.cols,
+                                            results.segments, results.threads);
             });
         files.addText("lengths.svg", lengthsSvg(results.segments, results.scale.unit));
         files.addText("angles.svg", anglesSvg(results.segments));
     }
     files.addText("log.txt", results.lines);
+    return thumbnail;
 }
 
 }  // namespace kestrano

@@ -23,6 +23,7 @@ struct ImageResults {
     const std::string& lines;             // the pipeline's lines for log.txt
     std::string format;                   // "tif", "png" or "pgm"
     const std::uint16_t* input = nullptr; // the pixels the run started from, for overlay.png
+    int threads = 0;                      // for compressing overlay.png; 0: every core
 };
 
 // The four data files (name, content) of a run with line detection, exactly
@@ -32,7 +33,9 @@ std::vector<std::pair<std::string, std::string>> dataFileTexts(const RunResult& 
 // segments.csv: the header, then one row per segment in the order of dataLen.dat.
 std::string segmentsCsv(const std::vector<SegmentRow>& rows, const PixelScale& scale);
 
-// lines.<ext>, data/, segments.csv and the pictures (with line detection), log.txt.
-void writeImageResults(StagedFiles& files, const ImageResults& results);
+// lines.<ext>, data/, segments.csv and the pictures (with line detection),
+// log.txt. Returns the overlay's thumbnail for report.html, empty when none
+// was drawn.
+std::string writeImageResults(StagedFiles& files, const ImageResults& results);
 
 }  // namespace kestrano

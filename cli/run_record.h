@@ -17,6 +17,7 @@ using Json = nlohmann::ordered_json;
 struct FolderRecord {
     std::string folder;
     Json record;
+    std::string thumbnail;  // report.html's overlay thumbnail when this run drew it
 };
 
 std::string summaryHeader();

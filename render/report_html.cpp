@@ -80,14 +80,10 @@ std::string pixelSizeText(const Json& size)
     return x.text == y.text ? x.text : x.text + " x " + y.text;
 }
 
-std::string thumbnail(const std::filesystem::path& overlay)
+std::string thumbnailOfFile(const std::filesystem::path& overlay)
 {
-    QImage picture(QString::fromStdString(overlay.string()));
-    if (picture.isNull())
-        return "";
-    if (picture.width() > kThumbnailWidth)
-        picture = picture.scaledToWidth(kThumbnailWidth, Qt::SmoothTransformation);
-    return dataUri(pngBytes(picture));
+    const QImage picture(QString::fromStdString(overlay.string()));
+    return picture.isNull() ? "" : reportThumbnail(picture);
 }
 
 std::string plotPicture(const std::filesystem::path& svg)
@@ -228,7 +224,7 @@ void writeImageSection(std::string& html, const std::filesystem::path& dir, cons
         html += "</ul>\n";
     }
     html += "<div class=\"pictures\">\n";
-    const std::string overlay = thumbnail(folder / "overlay.png");
+    const std::string overlay = image.thumbnail.empty() ? thumbnailOfFile(folder / "overlay.png") : image.thumbnail;
     if (overlay.empty())
         html += "<p class=\"missing\">no overlay</p>\n";
     else
@@ -287,6 +283,16 @@ void writeRunSection(std::string& html, const std::vector<ReportImage>& images)
 }
 
 }  // namespace
+
+std::string reportThumbnail(const QImage& overlay)
+{
+    // A PNG file of 8-bit RGB reads back as RGB32: scale that, so that a page
+    // made from memory and one made from the folder are the same.
+    QImage picture = overlay.convertToFormat(QImage::Format_RGB32);
+    if (picture.width() > kThumbnailWidth)
+        picture = picture.scaledToWidth(kThumbnailWidth, Qt::SmoothTransformation);
+    return dataUri(pngBytes(picture));
+}
 
 std::string reportHtml(const std::string& dir, std::vector<ReportImage> images)
 {

@@ -8,6 +8,7 @@
 
 #include "render/overlay_image.h"
 #include "render/plot_files.h"
+#include "render/png_rgb_writer.h"
 #include "render/report_html.h"
 #include "support/temp_folder.h"
 
@@ -75,4 +76,19 @@ TEST(ReportHtml, HasEveryImageWithItsPicturesAndTheRunParameters)
     EXPECT_NE(html.find("128 (b &amp; c)<br>64 (d)<br>"), std::string::npos);
     EXPECT_NE(html.find("<span id=\"version\">1.0.0</span>"), std::string::npos);
     EXPECT_NE(html.find("more than half the segments touch the border"), std::string::npos);
+}
+
+TEST(ReportHtml, ThumbnailFromMemoryEqualsTheOneReadFromOverlayPng)
+{
+    // A run hands the page the thumbnail it drew; "kestrano summary" reads the
+    // file back. Both must give the same page.
+    TempFolder dir;
+    std::filesystem::create_directory(dir / "a");
+    std::vector<std::uint16_t> pixels(500 * 200);
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<std::uint16_t>(i * 7919 % 65536);
+    const QImage overlay = overlayImage(pixels.data(), 500, 200, std::vector<SegmentRow>(2));
+    writeRgbPng(dir / "a/overlay.png", overlay);
+    const Json a = record("in/a.png", "ok", 2, "128");
+    EXPECT_EQ(reportHtml(dir.path(), {{"a", a, reportThumbnail(overlay)}}), reportHtml(dir.path(), {{"a", a, ""}}));
 }
