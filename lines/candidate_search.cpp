@@ -87,7 +87,8 @@ LineList traceCandidates(const std::uint16_t* buffer, const ImageSize& size, std
             for (std::size_t i = chunk.firstSeed; i < chunk.endSeed; ++i) {
                 const SeedPoint seed = regionSeeds[i];
                 const StraightLine line =
-                    walkGuided(*region.map, size, seed.x, seed.y, dir, lMinLine, label);
+                    walkGuided(*region.map, size, seed.x, seed.y, dir, lMinLine, label,
+                               WalkAnswer::kCandidate);
                 if (line.valid() && line.length() > lMinLine)
                     perSeed[i - chunk.firstSeed].push_back(line);
             }

@@ -117,9 +117,14 @@ private:
 
 }  // namespace guided_walk
 
+// What the walk is asked for: the literal walk's line, or only lines longer
+// than lMinLine (anything else comes back invalid, often much sooner).
+enum class WalkAnswer { kLiteral, kCandidate };
+
 inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, std::int32_t x0,
                                std::int32_t y0, const guided_walk::Direction& dir,
-                               std::int32_t lMinLine, std::uint32_t label)
+                               std::int32_t lMinLine, std::uint32_t label,
+                               WalkAnswer answer = WalkAnswer::kLiteral)
 {
     using guided_walk::Direction;
     const double c = dir.c;
@@ -182,9 +187,26 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
     std::int64_t count = 0;
     std::int64_t i = 0;
     bool longEnough = false;
+    // The segment is always one run of the chain that starts at sample 0,
+    // each run starting right after the sample skipped behind the previous
+    // one: it spans at most that run and the two samples after it. Once the
+    // chain is broken and none of its runs spans lMinLine samples, the line
+    // cannot be longer than lMinLine, whatever the rest of the ray holds
+    // (rounding moves the length far less than the one sample to spare).
+    // A run's end lies next to its last pixel (clearance at most 1, no jump),
+    // so the sample taken after it is the chain's next start: the chain
+    // breaks at the first sample taken that does not belong.
+    const bool candidateOnly = answer == WalkAnswer::kCandidate;
+    bool chainOpen = true;
+    std::int64_t chainSpan = 0;  // the longest span among the runs so far
     for (;;) {
         std::int64_t lastIndex = i;
         Cell last = take(i);
+        if (!last.belongs && chainOpen) {
+            chainOpen = false;
+            if (candidateOnly && chainSpan < lMinLine)
+                return StraightLine();
+        }
         if (last.belongs) {
             std::int64_t k = i + 1;
             ++count;
@@ -200,6 +222,7 @@ inline StraightLine walkGuided(const RegionMap& region, const ImageSize& size, s
                 runEnd[runs] = k;
             }
             ++runs;
+            chainSpan = std::max(chainSpan, k + 2 - i);  // read only when the chain breaks
             lastIndex = k;
             i = k + 1;
             if (count > lMinLine) {

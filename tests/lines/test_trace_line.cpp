@@ -70,9 +70,10 @@ TEST(GuidedWalk, SameSegmentsAsTheLiteralWalkOnShortDashes)
 {
     // Rows and columns of dashes 1..3 long with gaps of 1..4: every jump the
     // clearance allows lands near a dash, so a jump one step too long skips
-    // one. Seeds on every pixel of the label, 32 directions.
+    // one. Seeds on every pixel of the label, 32 directions. Dashes one
+    // pixel apart chain into segments around lMinLine samples long.
     std::mt19937 rng(5);
-    int traced = 0;
+    int traced = 0, candidates = 0;
     for (int trial = 0; trial < 12; ++trial) {
         const int w = 24 + trial * 3, h = 18 + trial;
         LabelImage img(w, h);
@@ -94,11 +95,22 @@ TEST(GuidedWalk, SameSegmentsAsTheLiteralWalkOnShortDashes)
                         continue;
                     const StraightLine literal = traceLine(img.data(), img.size, x, y, angle, lMinLine, 256);
                     const StraightLine guided = walkGuided(map, img.size, x, y, dir, lMinLine, 256);
-                    ASSERT_EQ(geometry(guided), geometry(literal))
-                        << "trial " << trial << " seed " << x << ", " << y << " direction " << k;
+                    const auto where = ::testing::Message()
+                                       << "trial " << trial << " seed " << x << ", " << y << " direction " << k;
+                    ASSERT_EQ(geometry(guided), geometry(literal)) << where;
                     traced += !isPlaceholder(literal);
+                    // Asked for candidates only, the walk may give up early,
+                    // but never on a line longer than lMinLine.
+                    const StraightLine candidate =
+                        walkGuided(map, img.size, x, y, dir, lMinLine, 256, WalkAnswer::kCandidate);
+                    const bool kept = literal.valid() && literal.length() > lMinLine;
+                    ASSERT_EQ(candidate.valid() && candidate.length() > lMinLine, kept) << where;
+                    if (kept)
+                        ASSERT_EQ(geometry(candidate), geometry(literal)) << where;
+                    candidates += kept;
                 }
         }
     }
     EXPECT_GT(traced, 5000);
+    EXPECT_GT(candidates, 1000);
 }
