@@ -12,7 +12,9 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <thread>
 #include <utility>
@@ -126,4 +128,19 @@ inline std::string csvAsJson(const std::string& path)
     if (std::system(command.c_str()) != 0)
         return "null";
     return readBytes(out / "rows.json");
+}
+
+// Every file and folder below `folder` with its bytes, temporaries included.
+inline std::map<std::string, std::string> snapshot(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        files[std::filesystem::relative(entry.path(), folder).string()] =
+            entry.is_regular_file() ? readBytes(entry.path().string()) : "<folder>";
+    return files;
+}
+
+inline bool contains(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
 }

@@ -1,14 +1,12 @@
 #pragma once
 // Images for the process tests: bright bars on a dark background, in which the
 // detector finds a few segments, and a multi-page TIFF made of such images.
-#include <tiffio.h>
-
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "imageio/image_file.h"
+#include "support/tiff_writer.h"
 
 // A horizontal and a steep bar, values above 8 bits; `shift` moves the steep one.
 inline kestrano::GreyImage barsImage(int rows = 72, int cols = 96, int shift = 0)
@@ -25,21 +23,8 @@ inline kestrano::GreyImage barsImage(int rows = 72, int cols = 96, int shift = 0
 // One 16-bit page per image, uncompressed.
 inline void writeStack(const std::string& path, const std::vector<kestrano::GreyImage>& pages)
 {
-    TIFF* tiff = TIFFOpen(path.c_str(), "w");
-    if (!tiff)
-        throw std::runtime_error("cannot create " + path);
-    for (const kestrano::GreyImage& page : pages) {
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, page.cols);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, page.rows);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 16);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, page.rows);
-        for (int r = 0; r < page.rows; ++r)
-            TIFFWriteScanline(tiff, const_cast<std::uint16_t*>(&page.pixels[static_cast<std::size_t>(r * page.cols)]),
-                              static_cast<std::uint32_t>(r));
-        TIFFWriteDirectory(tiff);
-    }
-    TIFFClose(tiff);
+    std::vector<TiffPage> tiff;
+    for (const kestrano::GreyImage& page : pages)
+        tiff.push_back({std::uint32_t(page.cols), std::uint32_t(page.rows), 16, SAMPLEFORMAT_UINT, bytesOf(page.pixels)});
+    writeTiff(path, tiff);
 }

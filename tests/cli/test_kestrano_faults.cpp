@@ -20,16 +20,6 @@ using Names = std::vector<std::string>;
 
 namespace {
 
-// Every file below `folder` with its bytes, temporaries included.
-std::map<std::string, std::string> snapshot(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        files[fs::relative(entry.path(), folder).string()] =
-            entry.is_regular_file() ? readBytes(entry.path().string()) : "<folder>";
-    return files;
-}
-
 // The paths whose presence or bytes differ, so that a failure prints names, not contents.
 Names differences(const std::map<std::string, std::string>& now, const std::map<std::string, std::string>& before)
 {
@@ -49,11 +39,6 @@ bool hasTemporary(const std::string& folder)
         if (entry.path().filename().string().rfind(".kestrano-tmp-", 0) == 0)
             return true;
     return false;
-}
-
-bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
 }
 
 // A work folder with an input and the results of an earlier -o run and an
@@ -101,13 +86,23 @@ TEST(KestranoFaults, ForeignEntriesAreNeverReplaced)
     EarlierResults earlier;
     fs::remove(earlier.work / "d/data/dataAng.dat");
     fs::create_directory(earlier.work / "d/data/dataAng.dat");
+    writeBytes(earlier.work / "res/in/notes.txt", "mine");
     const auto before = snapshot(earlier.work.path());
-    const KestranoExit run =
-        runKestrano(earlier.work, {"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(contains(run.err, "holds dataAng.dat")) << run.err;
-    EXPECT_EQ(run.out, "");  // refused before the run
-    EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{});
+    for (const auto& [arguments, message] : std::vector<std::pair<Names, const char*>>{
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"}, "holds dataAng.dat"},
+             {{"run", "in.pgm", "--out-dir", "res", "--overwrite"}, "notes.txt"}}) {
+        const KestranoExit run = runKestrano(earlier.work, arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(contains(run.err, message)) << run.err;
+        EXPECT_EQ(run.out, "");  // refused before the run
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{});
+    }
+    // Once they are gone, --overwrite replaces our own results.
+    fs::remove(earlier.work / "res/in/notes.txt");
+    ASSERT_EQ(runKestrano(earlier.work, {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nBins=20"})
+                  .status, 0);
+    EXPECT_EQ(std::stoi(readBytes(earlier.work / "res/in/data/histoLen.dat")), 21);
+    EXPECT_EQ(namesIn(earlier.work / "res"), (Names{"in", "report.html", "summary.csv"}));
 }
 
 // Runs racing into one image and one data folder: the survivor is one run's whole set.
@@ -221,6 +216,7 @@ TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
     EarlierResults earlier;
     for (const Case& c : std::vector<Case>{
              {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
+             {{"run", "in.pgm", "--out-dir", "res", "--set", "nBins=20"}, "--overwrite"},
              {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
              {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
              {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"},
@@ -228,6 +224,7 @@ TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
              {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1M"}, "the run on 96 x 72"}}) {
         const KestranoExit run = runKestrano(earlier.work, c.arguments);
         EXPECT_EQ(run.status, 2) << c.message;
+        EXPECT_EQ(run.out, "") << c.message;
         EXPECT_TRUE(contains(run.err, c.message)) << run.err;
         EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << c.message;
     }

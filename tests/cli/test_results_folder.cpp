@@ -43,16 +43,6 @@ std::vector<double> dataValues(const std::string& path)
     return values;
 }
 
-// Every file below `folder`, by relative path.
-std::map<std::string, std::string> filesBelow(const std::string& folder)
-{
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        if (entry.is_regular_file())
-            files[fs::relative(entry.path(), folder).string()] = readBytes(entry.path().string());
-    return files;
-}
-
 void expectNear(const std::string& text, double expected, double tolerance)
 {
     EXPECT_NEAR(std::stod(text), expected, tolerance * std::max(1.0, std::fabs(expected))) << text;
@@ -158,7 +148,7 @@ TEST(ResultsFolder, JobsChangeNothingButTimes)
         if (firstOut.empty())
             firstOut = run.out;
         EXPECT_EQ(run.out, firstOut);
-        auto files = filesBelow(work / ("j" + jobs));
+        auto files = snapshot(work / ("j" + jobs));
         for (auto& [name, bytes] : files) {
             if (name.size() > 8 && name.substr(name.size() - 8) == "run.json") {
                 Json record = Json::parse(bytes);
@@ -174,34 +164,8 @@ TEST(ResultsFolder, JobsChangeNothingButTimes)
         }
         folders[jobs] = files;
     }
-    EXPECT_EQ(folders["1"].size(), 4u * 11u + 2u);
+    EXPECT_EQ(folders["1"].size(), 4u * 13u + 2u);  // per image: 11 files, its folder and data/
     EXPECT_EQ(folders["1"], folders["3"]);
-}
-
-TEST(ResultsFolder, EarlierResultsAreReplacedOnlyWhenAskedAndOnlyIfOurs)
-{
-    TempFolder work;
-    writeGreyImage(work / "a.pgm", barsImage());
-    ASSERT_EQ(runKestrano(work, {"run", "a.pgm", "--out-dir", "out"}).status, 0);
-    const auto before = filesBelow(work / "out");
-
-    const KestranoExit again = runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--set", "nBins=20"});
-    EXPECT_EQ(again.status, 2);
-    EXPECT_NE(again.err.find("--overwrite"), std::string::npos) << again.err;
-    EXPECT_EQ(again.out, "");
-    EXPECT_EQ(filesBelow(work / "out"), before);
-
-    writeBytes(work / "out/a/notes.txt", "mine");
-    const KestranoExit foreign = runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--overwrite"});
-    EXPECT_EQ(foreign.status, 2);
-    EXPECT_NE(foreign.err.find("notes.txt"), std::string::npos) << foreign.err;
-    EXPECT_EQ(readBytes(work / "out/a/notes.txt"), "mine");
-    fs::remove(work / "out/a/notes.txt");
-    EXPECT_EQ(filesBelow(work / "out"), before);
-
-    ASSERT_EQ(runKestrano(work, {"run", "a.pgm", "--out-dir", "out", "--overwrite", "--set", "nBins=20"}).status, 0);
-    EXPECT_EQ(dataValues(work / "out/a/data/histoLen.dat").at(0), 21);
-    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "report.html", "summary.csv"}));
 }
 
 TEST(ResultsFolder, StackPagesEqualSingleImages)
