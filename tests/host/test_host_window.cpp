@@ -11,8 +11,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 #include <gtest/gtest.h>
 
@@ -25,6 +23,7 @@
 #include "host/image_canvas.h"
 #include "render/display_range.h"
 #include "support/capture_stdout.h"
+#include "support/temp_folder.h"
 
 using namespace kestrano;
 
@@ -57,13 +56,6 @@ struct OddFilter : FilterInterface {
     QStringList filterNames() const override { return {"Odd"}; }
     void applyFilter(HostImage*) override { throw 42; }
 };
-
-std::string fileBytes(const QString& path)
-{
-    std::ostringstream text;
-    text << std::ifstream(path.toStdString(), std::ios::binary).rdbuf();
-    return text.str();
-}
 
 // Each test works in a folder of its own, with bars.pgm in it and the freshly built plug-in.
 class HostWindowTest : public ::testing::Test {
@@ -147,14 +139,14 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
     }
     std::map<std::string, std::string> classicData;
     for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"}) {
-        classicData[name] = fileBytes(QString("data/") + name);
+        classicData[name] = readBytes(std::string("data/") + name);
         QFile::remove(QString("data/") + name);
     }
 
     ASSERT_TRUE(runKestranoFull());
     EXPECT_EQ(window->image().pixels, classic.pixels);
     for (const auto& [name, bytes] : classicData)
-        EXPECT_EQ(fileBytes(QString("data/") + QString::fromStdString(name)), bytes) << name;
+        EXPECT_EQ(readBytes("data/" + name), bytes) << name;
     EXPECT_EQ(window->openedImage().pixels, barsImage().pixels);
 
     const FilterRunRecord* run = window->lastRun();
@@ -279,8 +271,8 @@ TEST_F(HostWindowTest, ExportWritesTheResultsFolderOfTheCommandLineTool)
         EXPECT_TRUE(QFile::exists(QString("results/") + name)) << name;
     std::vector<std::string> warnings;
     EXPECT_EQ(readGreyImage("results/bars/lines.pgm", warnings).pixels, window->image().pixels);
-    EXPECT_EQ(fileBytes("results/bars/segments.csv"), segmentsCsv(window->lastRun()->segments, PixelScale{}));
-    EXPECT_EQ(fileBytes("results/bars/data/dataLen.dat"), fileBytes("data/dataLen.dat"));
+    EXPECT_EQ(readBytes("results/bars/segments.csv"), segmentsCsv(window->lastRun()->segments, PixelScale{}));
+    EXPECT_EQ(readBytes("results/bars/data/dataLen.dat"), readBytes("data/dataLen.dat"));
 
     // Earlier results are kept unless the user agreed to replace them.
     window->exportResults("results", false);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "line_fixtures.h"
+#include "support/temp_folder.h"
 #include "core/angles.h"
 #include "output/histograms.h"
 
@@ -58,13 +59,13 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
     EXPECT_EQ(rounded.binCounts.back(), 1);
     EXPECT_EQ(angleHistogram(LineGroups{}, 39).binValues.back(), 179);
 
-    ScratchDir dir;
-    std::ofstream(dir.file("histoLen.dat")) << std::string(500, 'x');
-    writeHistogram(cases[0].h, dir.file("histoLen.dat"));
-    EXPECT_EQ(readFile(dir.file("histoLen.dat")),
+    TempFolder dir;
+    std::ofstream(dir / "histoLen.dat") << std::string(500, 'x');
+    writeHistogram(cases[0].h, dir / "histoLen.dat");
+    EXPECT_EQ(readBytes(dir / "histoLen.dat"),
               "11\n0\t0\n4\t1\n8\t0\n12\t1\n16\t0\n20\t0\n24\t0\n28\t0\n32\t0\n36\t0\n40\t1\n");
-    writeHistogram(cases[0].h, dir.file("data/histoLen.dat"));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("data/histoLen.dat")));
+    writeHistogram(cases[0].h, dir / "data/histoLen.dat");
+    EXPECT_FALSE(std::filesystem::exists(dir / "data/histoLen.dat"));
 }
 
 TEST(Histograms, UpToOneEightiethBinsAnAngleOnAnEdgeGoesDown)
