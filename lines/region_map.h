@@ -1,16 +1,18 @@
 #pragma once
-// What the ray walk of one region needs to know about the region, packed for
-// speed: over the region's bounding box, one byte per pixel holding its
-// chessboard distance to the nearest pixel of the label (0 on the label,
-// capped at 255), and the label's row-folded column extents.
+// What the ray walk of one region needs to know about the region: whether a
+// pixel holds the label (read from the label buffer itself), a lower bound
+// of its chessboard distance to the label, and the label's row-folded column
+// extents.
 //
-// The bytes lie in 8 x 8 tiles of one cache line each: a ray crosses a tile
-// in several consecutive samples, so a row-major layout would miss the cache
-// on almost every sample of a steep ray.
+// Most rays stop within a few samples of their seed, so the distance is kept
+// coarse and cheap to build: per 8 x 8 block of the bounding box, the
+// chessboard distance in blocks to the nearest block holding the label. Two
+// pixels whose blocks lie d >= 1 blocks apart are at least 8 (d - 1) + 1
+// pixels apart, which bounds the pixel's clearance from below.
 //
 // The distance lets the walk jump: a sample whose pixel has clearance D cannot
 // reach the label within the next D - 2 unit steps, since each step moves the
-// sample by at most 1 along either axis. A capped distance only jumps less.
+// sample by at most 1 along either axis. A smaller bound only jumps less.
 #include <algorithm>
 #include <cstdint>
 #include <vector>
@@ -28,12 +30,18 @@ public:
     // Whether the pixel (column px, row py) holds the label.
     bool holds(std::int64_t px, std::int64_t py) const { return probe(px, py) == 0; }
 
-    // The clearance of the pixel (column px, row py) inside the box, -1 outside.
+    // A lower bound of the clearance of the pixel (column px, row py) inside
+    // the box, exact where it is 0 (the pixel holds the label); -1 outside.
     std::int32_t probe(std::int64_t px, std::int64_t py) const
     {
         const auto bx = static_cast<std::uint64_t>(px - left_);
         const auto by = static_cast<std::uint64_t>(py - top_);
-        return bx < width_ && by < height_ ? distance_[offset(bx, by)] : -1;
+        if (!(bx < width_ && by < height_))
+            return -1;
+        if (labels_[static_cast<std::uint64_t>(py) * rowLength_ + static_cast<std::uint64_t>(px)] == label_)
+            return 0;
+        const std::int32_t d = blocks_[(by >> 3) * blockColumns_ + (bx >> 3)];
+        return d <= 1 ? 1 : 8 * (d - 1) + 1;
     }
 
     // The clearance outside the box: the distance to the box.
@@ -58,16 +66,14 @@ public:
     }
 
 private:
-    std::uint64_t offset(std::uint64_t bx, std::uint64_t by) const
-    {
-        return ((by >> 3) * tileColumns_ + (bx >> 3)) << 6 | (by & 7) << 3 | (bx & 7);
-    }
-
+    const std::uint16_t* labels_;
+    std::uint64_t rowLength_;
+    std::uint32_t label_;
     const LabelExtent& extent_;
     std::int64_t left_ = 0, right_ = -1, top_ = 0, bottom_ = -1;
     std::uint64_t width_ = 0, height_ = 0;  // 0: the label holds no pixel
-    std::uint64_t tileColumns_ = 0;
-    std::vector<std::uint8_t> distance_;  // over the box, in tiles
+    std::uint64_t blockColumns_ = 0;
+    std::vector<std::uint8_t> blocks_;  // distance in blocks, row-major over the box's blocks
 };
 
 }  // namespace kestrano

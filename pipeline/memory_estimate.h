@@ -68,11 +68,11 @@ inline std::uint64_t estimatedRunBytes(std::int64_t rows, std::int64_t cols, con
         const std::uint64_t seeds = (rows / speed + 1) * (cols / speed + 1);
         // Labelling: one entry of 4 bytes per pixel at most, one bit per pixel.
         const std::uint64_t labelling = 4 * n + n / 8 + 1;
-        // Search: the maps in use (one byte per pixel of a bounding box, in
-        // 8 x 8 tiles), seeds (room for twice their number), row extents (at
-        // most one row per foreground pixel).
-        const std::uint64_t tiles = (static_cast<std::uint64_t>(rows) + 8) * (width + 8);
-        const std::uint64_t search = t * tiles + 2 * seeds * 8 + 8 * n;
+        // Search: the maps in use (one byte per 8 x 8 block of a bounding
+        // box), seeds (room for twice their number), row extents (at most
+        // one row per foreground pixel).
+        const std::uint64_t blocks = (static_cast<std::uint64_t>(rows) / 8 + 2) * (width / 8 + 2);
+        const std::uint64_t search = t * blocks + 2 * seeds * 8 + 8 * n;
         stage = std::max({stage, labelling, search});
     }
     return 2 * n + stage + kFixed;
