@@ -159,7 +159,7 @@ private:
                           " are kept");
             result.placements.clear();
             if (result.record)
-                records_.push_back(*result.record);  // the batch's table still says why this input failed
+                keep(std::move(*result.record));  // the batch's table still says why this input failed
         }
         if (!result.placements.empty()) {
             try {
@@ -167,7 +167,7 @@ private:
                     if (plan_.mode != OutputMode::SingleImage || replaced != plan_.tasks.front().output)
                         progress_.say("kestrano: note: replaced the earlier results in " + replaced);
                 if (result.record)
-                    records_.push_back(*result.record);
+                    keep(std::move(*result.record));
             } catch (const std::exception& error) {
                 progress_.say(std::string("kestrano: error: ") + error.what());
                 result.status = JobStatus::NotWritten;
@@ -182,11 +182,24 @@ private:
         progress_.finished();
     }
 
+    // The report's overlay thumbnails stay in memory up to a budget; beyond
+    // it the report reads the overlays back from the folder, as
+    // "kestrano summary" does, with the same result.
+    void keep(FolderRecord record)
+    {
+        constexpr std::size_t kThumbnailBudget = std::size_t{64} << 20;
+        if (thumbnailBytes_ + record.thumbnail.size() > kThumbnailBudget)
+            std::string().swap(record.thumbnail);
+        thumbnailBytes_ += record.thumbnail.size();
+        records_.push_back(std::move(record));
+    }
+
     const CommandLine& command_;
     const BatchPlan& plan_;
     const JobSettings settings_;
     Progress progress_;
     std::vector<FolderRecord> records_;
+    std::size_t thumbnailBytes_ = 0;
     bool notDone_ = false;
     bool notWritten_ = false;
     bool runFailed_ = false;
