@@ -83,6 +83,7 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
     for (const Arguments& arguments : std::vector<Arguments>{
              {"run", "a.tif", "--pixel-size", "0.3furlong"}, {"run", "a.tif", "--pixel-size", "-1um"},
              {"run", "a.tif", "--pages", "0"}, {"run", "a.tif", "--pages", "3-2"}, {"run", "a.tif", "--jobs", "0"},
+             {"run", "a.tif", "--jobs", "2x"},
              {"run", "a.tif", "--max-memory", "lots"},
              {"run", a, "-o", folder / "sub/../a.pgm"}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
              {"run", folder / "x/x.pgm", "--out-dir", folder.path(), "--overwrite"},
