@@ -133,6 +133,18 @@ TEST(RunParameters, SetEntriesActAsTheHostList)
     EXPECT_EQ(list.count("s") + list.count("w"), 0u);
     EXPECT_EQ(list.at("nIts"), "25");
     EXPECT_EQ(list.at("dl"), "t");
+    EXPECT_EQ(buildParamList(parseCommandLine({"run", "a.tif", "--no-threshold"})).count("th"), 0u);
+
+    // --params: the earlier run's list and options, under what the command line gives.
+    TempFolder folder;
+    writeBytes(folder / "run.json", R"({"status": "ok", "input": {}, "parameters": {"nAng": "64", "th": "9"},
+                                        "options": {"pixel_size": "2um", "format": "png"}})");
+    CommandLine again = parseCommandLine(
+        {"run", "a.tif", "--params", folder / "run.json", "--pixel-size", "0.5um", "--set", "th=3", "--out-dir", "o"});
+    const ParamList earlier = applyEarlierRun(again);
+    EXPECT_EQ(std::make_pair(earlier.at("nAng"), earlier.at("th")), std::make_pair(std::string("64"), std::string("3")));
+    EXPECT_EQ(again.pixelSize->x, 0.5);
+    EXPECT_EQ(again.format, "png");
 }
 
 TEST(CsvText, ShortestNumbersAndQuotedFields)
