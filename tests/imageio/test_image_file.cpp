@@ -23,15 +23,15 @@ namespace {
 
 using Pixels = std::vector<std::uint16_t>;
 
-// An 8-bit PNG of one row; `palette` holds r, g, b triples.
+// A PNG of one row; `palette` holds r, g, b triples.
 void writePng(const std::string& path, std::uint32_t width, int colourType, const std::vector<png_byte>& samples,
-              const std::vector<png_color>& palette = {})
+              const std::vector<png_color>& palette = {}, int bitDepth = 8)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, 1, 8, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, width, 1, bitDepth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
@@ -141,7 +141,7 @@ TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
 {
     TempFolder folder;
     writePng(folder / "c.png", 1, PNG_COLOR_TYPE_RGB_ALPHA, {10, 200, 30, 128});
-    writePng(folder / "p.png", 2, PNG_COLOR_TYPE_PALETTE, {1, 0}, {{0, 0, 0}, {255, 0, 0}});
+    writePng(folder / "p.png", 2, PNG_COLOR_TYPE_PALETTE, {0x80}, {{0, 0, 0}, {255, 0, 0}}, 1);  // 1-bit indices
     writeTiff(folder / "c.tif", {{1, 1, 16, 1, bytesOf(Pixels{1000, 2000, 3000}), 3, PHOTOMETRIC_RGB}});
     Pixels colourMap(3 * 256, 0);
     colourMap[2] = 40000, colourMap[256 + 2] = 10000;  // red and green of entry 2
