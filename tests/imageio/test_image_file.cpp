@@ -25,18 +25,19 @@ using Pixels = std::vector<std::uint16_t>;
 
 // A PNG of one row; `palette` holds r, g, b triples.
 void writePng(const std::string& path, std::uint32_t width, int colourType, const std::vector<png_byte>& samples,
-              const std::vector<png_color>& palette = {}, int bitDepth = 8)
+              const std::vector<png_color>& palette = {}, int bitDepth = 8, int interlace = PNG_INTERLACE_NONE)
 {
     std::FILE* file = std::fopen(path.c_str(), "wb");
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     png_infop info = png_create_info_struct(png);
     png_init_io(png, file);
-    png_set_IHDR(png, info, width, 1, bitDepth, colourType, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+    png_set_IHDR(png, info, width, 1, bitDepth, colourType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
     if (!palette.empty())
         png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
     png_write_info(png, info);
-    png_write_row(png, samples.data());
+    png_bytep row = const_cast<png_bytep>(samples.data());
+    png_write_image(png, &row);  // every pass of an interlaced one
     png_write_end(png, info);
     png_destroy_write_struct(&png, &info);
     std::fclose(file);
@@ -102,7 +103,8 @@ TEST(ImageFile, StoredValuesAreKeptUnscaledFromAnyLayout)
     writeBytes(folder / "c.pgm", std::string("P5#a\n2#b\n#c\n1 255\n\xc8\x07"));        // comments anywhere
     writeTiff(folder / "g.tif", {{2, 1, 8, SAMPLEFORMAT_UINT, {200, 7}}});
     writePng(folder / "g.png", 2, PNG_COLOR_TYPE_GRAY, {200, 7});
-    for (const char* name : {"g.pgm", "c.pgm", "g.tif", "g.png"})
+    writePng(folder / "i.png", 2, PNG_COLOR_TYPE_GRAY, {200, 7}, {}, 8, PNG_INTERLACE_ADAM7);
+    for (const char* name : {"g.pgm", "c.pgm", "g.tif", "g.png", "i.png"})
         EXPECT_EQ(read(folder / name).image.pixels, (Pixels{200, 7})) << name;
     EXPECT_EQ(read(folder / "m.pgm").image.pixels, (Pixels{1000, 7}));
 
