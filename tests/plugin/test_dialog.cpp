@@ -64,13 +64,16 @@ const ParamList editedRunList = {
 TEST(Dialog, RunTakesTheEditsWhileEscapeOrCloseKeepTheInitialValues)
 {
     EXPECT_EQ(runList([](Dialog&, QWidget* modal) { pressRun(modal); }), initialRunList);
+    static const std::pair<const char*, int> edits[] = {
+        {"nIts", 7}, {"s", 7},     {"w", 7},     {"th", 7},         {"nAng", 7},        {"lLine", 7},
+        {"lMinLine", 7}, {"speed", 7}, {"nBins", 7}, {"minSize", 70}, {"maxSize", 700}};
     const ParamList edited = runList([](Dialog& d, QWidget* modal) {
-        for (const char* name : {"nIts", "s", "w", "th"})
-            d.findChild<QSpinBox*>(name)->setValue(7);
+        for (const auto& [name, value] : edits)
+            d.findChild<QSpinBox*>(name)->setValue(value);
         pressRun(modal);
     });
-    for (const char* name : {"nIts", "s", "w", "th"})
-        EXPECT_EQ(edited.at(name), "7") << name;
+    for (const auto& [name, value] : edits)
+        EXPECT_EQ(edited.at(name), std::to_string(value)) << name;
     const std::function<void(QWidget*)> endings[] = {
         pressRun, [](QWidget* m) { QTest::keyClick(m, Qt::Key_Escape); },
         [](QWidget* m) { m->close(); }};
