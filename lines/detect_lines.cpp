@@ -98,11 +98,14 @@ LineGroups detectLines(std::uint16_t* buffer, const ImageSize& size, std::int32_
             return;
         std::ostringstream out;
         out.copyfmt(log);
-        const LineList pass0 = optimizePass0(background, size, group);
+        // The largest region goes first and may hold most of the lines: its
+        // pairs are shared among the threads as well.
+        const int inner = t == 0 ? threads : 1;
+        const LineList pass0 = optimizePass0(background, size, group, inner);
         out << "Nueva N Despues Optimiza 0: " << static_cast<std::uint64_t>(pass0.size()) << std::endl;
         for (const StraightLine& line : pass0)
             writeLineReport(out, line);
-        kept[g] = optimizePass1(background, size, pass0, angleStep, out);
+        kept[g] = optimizePass1(background, size, pass0, angleStep, out, inner);
         out << "Nueva N Despues Optimiza 1: " << static_cast<std::uint64_t>(kept[g].size())
             << std::endl;
         for (const StraightLine& line : kept[g])

@@ -96,25 +96,35 @@ bool linesConnected(const BackgroundMap& background, const ImageSize& size, cons
     return !backgroundBetween(background, size, a.x2(), a.y2(), b.x2(), b.y2(), minCount);
 }
 
-LineList optimizePass0(const BackgroundMap& background, const ImageSize& size, LineList lines)
+LineList optimizePass0(const BackgroundMap& background, const ImageSize& size, LineList lines, int threads)
 {
-    return pruneSweep(lines, [&](const StraightLine& a, const StraightLine& b) {
-        return slopeSign(a) * slopeSign(b) >= 0 && linesConnected(background, size, a, b, 5);
-    });
+    return pruneSweep(
+        lines,
+        [&](const StraightLine& a, const StraightLine& b) {
+            return slopeSign(a) * slopeSign(b) >= 0 && linesConnected(background, size, a, b, 5);
+        },
+        [](const StraightLine&, const StraightLine&) {}, threads);
 }
 
 LineList optimizePass1(const BackgroundMap& background, const ImageSize& size, LineList lines,
-                       double angleStep, std::ostream& log)
+                       double angleStep, std::ostream& log, int threads)
 {
-    return pruneSweep(lines, [&](const StraightLine& a, const StraightLine& b) {
-        // Directions near 0 and near pi describe nearly the same undirected line.
+    // Directions near 0 and near pi describe nearly the same undirected line.
+    const auto alike = [angleStep](const StraightLine& a, const StraightLine& b) {
         const double dTheta = std::fabs(a.angle() - b.angle());
-        if (!(dTheta <= angleStep || dTheta >= kPi - angleStep))
-            return false;
-        const int sign = slopeSign(a) * slopeSign(b);
-        log << "signo: " << sign << std::endl;
-        return linesConnected(background, size, a, b, sign < 0 ? 5 : 20);
-    });
+        return dTheta <= angleStep || dTheta >= kPi - angleStep;
+    };
+    return pruneSweep(
+        lines,
+        [&](const StraightLine& a, const StraightLine& b) {
+            return alike(a, b) &&
+                   linesConnected(background, size, a, b, slopeSign(a) * slopeSign(b) < 0 ? 5 : 20);
+        },
+        [&](const StraightLine& a, const StraightLine& b) {
+            if (alike(a, b))
+                log << "signo: " << slopeSign(a) * slopeSign(b) << std::endl;
+        },
+        threads);
 }
 
 }  // namespace kestrano

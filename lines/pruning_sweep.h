@@ -9,15 +9,24 @@
 //    that moved into A's place, A's old successor;
 //  - A removed while B is last: i is not stepped back, so the next A is the
 //    successor of A's old successor, if any.
+//
+// On more than one thread, an A still in place after its first lines has
+// the answers for the rest worked out ahead, in blocks of growing size shared
+// among the threads, and used in order: `prunes` must be a pure function of
+// the two lines. Only B itself is ever removed, so A's later lines stay those
+// taken. An answer past A's removal goes unused. `asked(A, B)` is called, in
+// the sweep's order, for exactly the pairs the sweep decides on.
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
+#include "core/parallel.h"
 #include "core/straight_line.h"
 
 namespace kestrano {
 
-template <typename PrunesPair>
-LineList pruneSweep(const LineList& lines, PrunesPair&& prunes)
+template <typename PrunesPair, typename Asked>
+LineList pruneSweep(const LineList& lines, PrunesPair&& prunes, Asked&& asked, int threads = 1)
 {
     const std::int64_t n = static_cast<std::int64_t>(lines.size());
     const std::vector<StraightLine> items(lines.begin(), lines.end());
@@ -37,29 +46,66 @@ LineList pruneSweep(const LineList& lines, PrunesPair&& prunes)
             prev[next[k]] = prev[k];
     };
 
+    // Lines compared one at a time before any are worked out ahead: most A's
+    // are removed within their first few pairs, and a block costs a thread
+    // start.
+    constexpr std::size_t kAlone = 64;
+    std::vector<std::int64_t> later;  // A's later lines, in list order
+    std::vector<char> answers;
+
+    // Decides A against B; true when A is removed, with the next A set.
+    std::int64_t nextA = -1;
+    const auto decide = [&](std::int64_t a, std::int64_t b, bool prunesPair) {
+        asked(items[a], items[b]);
+        if (!prunesPair)
+            return false;
+        if (items[b].length() > items[a].length()) {
+            const std::int64_t successor = next[a];  // never -1: B follows A
+            const bool bWasLast = next[b] < 0;
+            unlink(a);
+            nextA = bWasLast ? next[successor] : successor;
+            return true;
+        }
+        unlink(b);
+        return false;
+    };
+    // A against `later`, the answers worked out ahead in blocks that grow.
+    const auto decideAhead = [&](std::int64_t a) {
+        const StraightLine& lineA = items[a];
+        answers.resize(later.size());
+        std::size_t known = 0;
+        for (std::size_t j = 0; j < later.size(); ++j) {
+            if (j == known) {
+                const std::size_t block = std::min(later.size() - j, std::max(j, kAlone));
+                const std::size_t parts = std::min<std::size_t>(block, static_cast<std::size_t>(threads) * 4);
+                parallelFor(threads, parts, [&](std::size_t p) {
+                    const std::size_t end = j + partBegin(block, parts, p + 1);
+                    for (std::size_t k = j + partBegin(block, parts, p); k < end; ++k)
+                        answers[k] = prunes(lineA, items[later[k]]) ? 1 : 0;
+                });
+                known = j + block;
+            }
+            if (decide(a, later[j], answers[j] != 0))
+                return true;
+        }
+        return false;
+    };
+
     std::int64_t a = head;
     while (a >= 0) {
-        const StraightLine& lineA = items[a];
-        std::int64_t nextA = -1;
         bool aRemoved = false;
-        std::int64_t b = next[a];
-        while (b >= 0) {
-            const StraightLine& lineB = items[b];
-            if (prunes(lineA, lineB)) {
-                if (lineB.length() > lineA.length()) {
-                    const std::int64_t successor = next[a];  // never -1: B follows A
-                    const bool bWasLast = next[b] < 0;
-                    unlink(a);
-                    nextA = bWasLast ? next[successor] : successor;
-                    aRemoved = true;
-                    break;
-                }
-                const std::int64_t after = next[b];
-                unlink(b);
-                b = after;
-                continue;
+        std::size_t pairs = 0;
+        for (std::int64_t b = next[a]; b >= 0 && !aRemoved; ++pairs) {
+            if (threads > 1 && pairs == kAlone) {
+                later.clear();
+                for (std::int64_t k = b; k >= 0; k = next[k])
+                    later.push_back(k);
+                aRemoved = decideAhead(a);
+                break;
             }
-            b = next[b];
+            const std::int64_t after = next[b];
+            aRemoved = decide(a, b, prunes(items[a], items[b]));
+            b = after;  // B's successor, whether B stays or goes
         }
         a = aRemoved ? nextA : next[a];
     }

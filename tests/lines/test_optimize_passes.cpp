@@ -121,30 +121,48 @@ TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
     EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, flatTie})), (Ids{1}));
 }
 
-TEST(PruningSweep, LinkedSweepMatchesIndexSweep)
+TEST(PruningSweep, LinkedSweepMatchesIndexSweepOnAnyThreadCount)
 {
     std::mt19937 rng(777);
     int lastCases = 0;
-    for (int trial = 0; trial < 3000; ++trial) {
-        const int n = std::uniform_int_distribution<int>(0, 24)(rng);
+    for (int trial = 0; trial < 3030; ++trial) {
+        // Short lists, and long ones where A outlives the pairs decided one
+        // at a time and the rest are worked out ahead on several threads.
+        const bool longList = trial >= 3000;
+        const int n = longList ? std::uniform_int_distribution<int>(65, 260)(rng)
+                               : std::uniform_int_distribution<int>(0, 24)(rng);
         LineList lines;
         for (int k = 0; k < n; ++k)  // lengths 1..4: many ties
             lines.push_back(makeLine(0, 0, 1, 1, std::uniform_int_distribution<int>(1, 4)(rng), 0.0, k));
         // A fixed random relation, sparse or dense; the pairs asked are recorded.
-        std::bernoulli_distribution related(std::uniform_real_distribution<double>(0.05, 0.9)(rng));
+        const double density = longList ? std::uniform_real_distribution<double>(0.0005, 0.02)(rng)
+                                        : std::uniform_real_distribution<double>(0.05, 0.9)(rng);
+        std::bernoulli_distribution related(density);
         std::vector<char> relation(std::size_t(n * n));
         for (char& r : relation)
             r = related(rng);
-        Ids askedFast, askedIndex;
-        auto oracle = [&](Ids& asked) {
-            return [&](const StraightLine& a, const StraightLine& b) {
-                asked.push_back(a.label() * 100 + b.label());
-                return relation[a.label() * n + b.label()] != 0;
-            };
+        const auto prunes = [&](const StraightLine& a, const StraightLine& b) {
+            return relation[a.label() * n + b.label()] != 0;
         };
-        const LineList fast = pruneSweep(lines, oracle(askedFast));
-        ASSERT_EQ(labelsOf(fast), labelsOf(indexSweep(lines, oracle(askedIndex), lastCases)));
-        ASSERT_EQ(askedFast, askedIndex) << "trial " << trial;
+        Ids askedIndex;
+        const Ids expected = labelsOf(indexSweep(
+            lines,
+            [&](const StraightLine& a, const StraightLine& b) {
+                askedIndex.push_back(a.label() * 1000 + b.label());
+                return prunes(a, b);
+            },
+            lastCases));
+        for (int threads : {1, 2, 7}) {
+            Ids asked;
+            const LineList fast = pruneSweep(
+                lines, prunes,
+                [&](const StraightLine& a, const StraightLine& b) { asked.push_back(a.label() * 1000 + b.label()); },
+                threads);
+            ASSERT_EQ(labelsOf(fast), expected) << "trial " << trial << ", " << threads << " threads";
+            ASSERT_EQ(asked, askedIndex) << "trial " << trial << ", " << threads << " threads";
+            if (!longList)
+                break;
+        }
     }
     EXPECT_GT(lastCases, 100);  // A removed while B was the last element
 }
