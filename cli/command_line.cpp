@@ -84,6 +84,7 @@ const std::map<std::string, bool CommandLine::*>& flagOptions()
         {"--no-threshold", &CommandLine::noThreshold}, {"--no-lines", &CommandLine::noLines},
         {"--rescale", &CommandLine::rescale},          {"--overwrite", &CommandLine::overwrite},
         {"--no-summary", &CommandLine::noSummary},     {"--quiet", &CommandLine::quiet},
+        {"--no-pictures", &CommandLine::noPictures},
         {"-q", &CommandLine::quiet}};
     return flags;
 }
@@ -106,7 +107,7 @@ void checkCombinations(const CommandLine& c, const std::set<std::string>& seen)
     if (outputDir && c.dataDirGiven)
         throw UsageError("--data-dir cannot be used with --out-dir, which keeps each image's data files in "
                          "DIR/<name>/data");
-    for (const char* option : {"--format", "--overwrite", "--no-summary"})
+    for (const char* option : {"--format", "--overwrite", "--no-summary", "--no-pictures"})
         if (given(option) && !outputDir)
             throw UsageError(std::string(option) + " needs --out-dir");
     if (!c.paramsFile.empty() && (c.noSmoothing || c.noGradient || c.noThreshold || c.noLines))

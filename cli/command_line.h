@@ -36,6 +36,7 @@ struct CommandLine {
     bool rescale = false;
     bool overwrite = false;
     bool noSummary = false;
+    bool noPictures = false;  // --out-dir without overlay.png, lengths.svg, angles.svg
     bool quiet = false;
     int jobs = 0;       // 0: as many as cores, at most one per image
     int threads = 0;    // per run; 0: the cores shared out among the jobs

@@ -17,7 +17,8 @@ std::string usageText()
            "                    [--no-smoothing] [--no-gradient] [--no-threshold] [--no-lines]\n"
            "                    [--data-dir DIR] [--params RUN.json] [--pixel-size SIZE]\n"
            "                    [--format tif|png|pgm] [--pages LIST] [--rescale] [--overwrite]\n"
-           "                    [--no-summary] [--jobs N] [--threads N] [--quiet]\n"
+           "                    [--no-summary] [--no-pictures] [--jobs N] [--threads N]\n"
+           "                    [--quiet]\n"
            "                    [--max-pixels N] [--max-memory SIZE]\n"
            "       kestrano summary DIR\n"
            "       kestrano --help | --version\n";
@@ -48,6 +49,8 @@ Options:
   --no-summary         leave out DIR/summary.csv and DIR/report.html (for
                        parallel jobs writing one image each into DIR;
                        "kestrano summary DIR" adds them)
+  --no-pictures        leave out overlay.png, lengths.svg and angles.svg (the
+                       report then shows none): quicker for large batches
   --format FMT         format of DIR/<name>/lines.<ext>: tif, png or pgm
                        (default: the input's; JPEG inputs give tif)
   --pixel-size SIZE    physical size of a pixel, e.g. 0.325um (nm, um, mm; a

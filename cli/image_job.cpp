@@ -267,7 +267,8 @@ private:
 
         StagedFiles files(staging(0).path(), destination());
         const std::string thumbnail = writeImageResults(
-            files, {image_, run, rows, scale, result_.lines, task_.format, input_.data(), settings_.threads});
+            files, {image_, run, rows, scale, result_.lines, task_.format, input_.data(), settings_.threads,
+                       settings_.pictures});
         finishRecord(files);
         result_.record->thumbnail = thumbnail;
     }

@@ -22,6 +22,7 @@ struct JobSettings {
     OutputMode mode = OutputMode::DataOnly;
     std::string outputDir;
     bool overwrite = false;               // --out-dir: earlier results may be replaced
+    bool pictures = true;                 // --out-dir: overlay.png and the plots
     ParamList params;
     int threads = 0;
     ReadOptions read;

@@ -42,13 +42,15 @@ std::string writeImageResults(StagedFiles& files, const ImageResults& results)
         for (const auto& [name, text] : dataFileTexts(results.run))
             files.addText("data/" + name, text);
         files.addText("segments.csv", segmentsCsv(results.segments, results.scale));
-        if (results.input != nullptr)
-            files.addFile("overlay.png", [&](const std::string& path) {
-                thumbnail = writeOverlayPng(path, results.input, results.run.rows, results.run.cols,
-                                            results.segments, results.threads);
-            });
-        files.addText("lengths.svg", lengthsSvg(results.segments, results.scale.unit));
-        files.addText("angles.svg", anglesSvg(results.segments));
+        if (results.pictures) {
+            if (results.input != nullptr)
+                files.addFile("overlay.png", [&](const std::string& path) {
+                    thumbnail = writeOverlayPng(path, results.input, results.run.rows, results.run.cols,
+                                                results.segments, results.threads);
+                });
+            files.addText("lengths.svg", lengthsSvg(results.segments, results.scale.unit));
+            files.addText("angles.svg", anglesSvg(results.segments));
+        }
     }
     files.addText("log.txt", results.lines);
     return thumbnail;

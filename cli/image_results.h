@@ -24,6 +24,7 @@ struct ImageResults {
     std::string format;                   // "tif", "png" or "pgm"
     const std::uint16_t* input = nullptr; // the pixels the run started from, for overlay.png
     int threads = 0;                      // for compressing overlay.png; 0: every core
+    bool pictures = true;                 // overlay.png, lengths.svg, angles.svg
 };
 
 // The four data files (name, content) of a run with line detection, exactly

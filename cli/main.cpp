@@ -40,7 +40,8 @@ int main(int argc, char** argv)
             gui.emplace();
             return summaryCommand(command.summaryDir, std::cerr);
         }
-        if (!command.outputDir.empty())
+        // Qt draws the pictures; without them the report needs no fonts.
+        if (!command.outputDir.empty() && !command.noPictures)
             gui.emplace();
         return runCommand(command, std::cerr);
     } catch (const UsageError& error) {

@@ -242,6 +242,7 @@ int runCommand(CommandLine command, std::ostream& messages)
     settings.mode = plan.mode;
     settings.outputDir = command.outputDir;
     settings.overwrite = command.overwrite;
+    settings.pictures = !command.noPictures;
     settings.params = params;
     settings.read = readOptionsFor(command);
     settings.pixelSize = command.pixelSize;

@@ -88,6 +88,9 @@ std::string thumbnailOfFile(const std::filesystem::path& overlay)
 
 std::string plotPicture(const std::filesystem::path& svg)
 {
+    std::error_code missing;
+    if (!std::filesystem::is_regular_file(svg, missing))
+        return "";  // a run without pictures: nothing to say about it
     QSvgRenderer renderer(QString::fromStdString(svg.string()));
     if (!renderer.isValid())
         return "";

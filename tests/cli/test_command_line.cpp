@@ -59,6 +59,7 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
         {{"run", "a.tif", "--out-dir", "d", "--data-dir", "e"}, "--data-dir cannot be used with --out-dir"},
         {{"run", "a.tif", "--overwrite"}, "--overwrite needs --out-dir"},
         {{"run", "a.tif", "--no-summary"}, "--no-summary needs --out-dir"},
+        {{"run", "a.tif", "--no-pictures"}, "--no-pictures needs --out-dir"},
         {{"run", "a.tif", "--format", "png"}, "--format needs --out-dir"},
         {{"run", "a.tif", "--out-dir", "d", "--format", "jpg"}, "--format needs tif, png or pgm; got \"jpg\""},
         {{"run", "a.tif", "--params", "r.json", "--no-smoothing"}, "--params takes the stage switches"},

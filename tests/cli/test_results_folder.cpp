@@ -212,3 +212,30 @@ TEST(ResultsFolder, PixelSizeFromTiffTagsKeptInTheResultsFolderOnly)
     ASSERT_EQ(runKestrano(work, {"run", "a.tif", "-o", "plain.tif"}).status, 0);
     EXPECT_FALSE(readGreyImage(work / "plain.tif", warnings).resolution.has_value());
 }
+
+TEST(ResultsFolder, WithoutPicturesEverythingElseIsTheSame)
+{
+    TempFolder work;
+    writeGreyImage(work / "a.pgm", barsImage(80, 96, 2));
+    const KestranoExit full = runKestrano(work, {"run", "a.pgm", "--out-dir", "full"});
+    const KestranoExit bare = runKestrano(work, {"run", "a.pgm", "--out-dir", "bare", "--no-pictures"});
+    ASSERT_EQ(full.status, 0) << full.err;
+    ASSERT_EQ(bare.status, 0) << bare.err;
+    EXPECT_EQ(bare.err, full.err);  // no note from Qt about missing pictures
+    EXPECT_EQ(bare.out, full.out);
+    auto pictures = snapshot(work / "full/a");
+    const auto tables = snapshot(work / "bare/a");
+    for (const char* name : {"overlay.png", "lengths.svg", "angles.svg"})
+        EXPECT_EQ(pictures.erase(name), 1u) << name;
+    pictures.erase("run.json");
+    auto without = tables;
+    without.erase("run.json");
+    EXPECT_EQ(without, pictures);
+    Names listed;
+    const Json record = jsonFile(work / "bare/a/run.json");
+    for (const Json& output : record["outputs"])
+        listed.push_back(output["path"]);
+    EXPECT_EQ(listed, (Names{"lines.pgm", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
+                             "data/histoAng.dat", "segments.csv", "log.txt"}));
+    EXPECT_NE(readBytes(work / "bare/report.html").find("no overlay"), std::string::npos);
+}
