@@ -64,8 +64,9 @@ Read read(const std::string& path, std::size_t page = 0, bool rescale = false, b
     } catch (const ImageFileError& error) {
         result.error = error.what();
     }
-    if (watchStderr)
+    if (watchStderr) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
+    }
     return result;
 }
 
@@ -260,8 +261,9 @@ TEST(ImageFile, PixelSizeComesFromTheResolutionAndGoesBackIntoTiffOutputs)
         EXPECT_EQ(back.resolution->unit, image.resolution->unit);
         EXPECT_EQ(back.resolution->descriptionUnit, image.resolution->descriptionUnit);
         EXPECT_EQ(back.pixelScale.has_value(), image.pixelScale.has_value());
-        if (back.pixelScale)
+        if (back.pixelScale) {
             EXPECT_DOUBLE_EQ(back.pixelScale->x, image.pixelScale->x);
+        }
     }
 }
 

@@ -79,9 +79,10 @@ TEST(RegionMap, ClearanceBoxAndPassedLabelMatchBruteForce)
                         ASSERT_EQ(probe, -1) << where;
                     }
                     ASSERT_EQ(map.holds(px, py), nearest == 0) << where;
-                    if (!inBox && right >= 0)
+                    if (!inBox && right >= 0) {
                         ASSERT_EQ(map.clearanceOutside(px, py),
                                   std::max({left - px, px - right, top - py, py - bottom})) << where;
+                    }
                     ASSERT_EQ(map.passedLabel(px, py, true), !aheadRight) << where;
                     ASSERT_EQ(map.passedLabel(px, py, false), !aheadLeft) << where;
                 }

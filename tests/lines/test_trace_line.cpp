@@ -105,8 +105,9 @@ TEST(GuidedWalk, SameSegmentsAsTheLiteralWalkOnShortDashes)
                         walkGuided(map, img.size, x, y, dir, lMinLine, 256, WalkAnswer::kCandidate);
                     const bool kept = literal.valid() && literal.length() > lMinLine;
                     ASSERT_EQ(candidate.valid() && candidate.length() > lMinLine, kept) << where;
-                    if (kept)
+                    if (kept) {
                         ASSERT_EQ(geometry(candidate), geometry(literal)) << where;
+                    }
                     candidates += kept;
                 }
         }
