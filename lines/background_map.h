@@ -23,6 +23,11 @@ public:
         return (word >> (x & 63)) & 1u;
     }
 
+    // The bits, one row of wordsPerRow() words after another, bit x & 63 of
+    // word x >> 6 for column x; null for an empty image.
+    const std::uint64_t* words() const { return bits_.empty() ? nullptr : bits_.data(); }
+    std::size_t wordsPerRow() const { return wordsPerRow_; }
+
 private:
     std::size_t wordsPerRow_ = 0;
     std::vector<std::uint64_t> bits_;

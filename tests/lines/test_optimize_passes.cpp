@@ -6,6 +6,8 @@
 #include <random>
 #include <vector>
 
+#include <hwy/targets.h>
+
 #include "label_image.h"
 #include "lines/optimize_passes.h"
 #include "lines/pruning_background.h"
@@ -171,30 +173,44 @@ TEST(OptimizePasses, BackgroundMapAndPathsMatchTheLiteralTests)
 {
     // Random labels and background with 65535 spikes on small images (frame
     // rows and columns are hit often); paths of every length and direction,
-    // ends outside the image included.
-    std::mt19937 rng(4242);
-    auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
-    for (int trial = 0; trial < 40; ++trial) {
-        const int w = 3 + int(rng() % 40), h = 3 + int(rng() % 30);
-        LabelImage img(w, h);
-        const unsigned density = rng() % 6;
-        for (auto& p : img.pixels) {
-            const unsigned pick = rng() % 16;
-            p = pick < density ? 256 + pick : pick == 15 ? 65535 : std::uint16_t(rng() % 256);
-        }
-        const BackgroundMap map(img.data(), img.size, 1 + trial % 4);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                ASSERT_EQ(map.at(x, y), reference::isBackgroundPixel(img.data(), img.size, x, y))
-                    << w << "x" << h << " at " << x << ", " << y;
-        for (int k = 0; k < 200; ++k) {
-            const double ax = uniform(-3, w + 3), ay = uniform(-3, h + 3);
-            const double bx = k % 5 ? uniform(-3, w + 3) : ax, by = uniform(-3, h + 3);
-            const int minCount = int(rng() % 25) - 2;
-            ASSERT_EQ(backgroundBetween(map, img.size, ax, ay, bx, by, minCount),
-                      reference::backgroundBetween(img.data(), img.size, ax, ay, bx, by, minCount));
+    // ends outside the image included, and whole-number ends (rows, columns
+    // and diagonals whose steps land on whole numbers), on every instruction
+    // set this machine runs.
+    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
+        hwy::SetSupportedTargetsForTest(target);
+        SCOPED_TRACE(hwy::TargetName(target));
+        std::mt19937 rng(4242);
+        auto uniform = [&](double lo, double hi) { return std::uniform_real_distribution<double>(lo, hi)(rng); };
+        for (int trial = 0; trial < 40; ++trial) {
+            const int w = 3 + int(rng() % 40), h = 3 + int(rng() % 30);
+            LabelImage img(w, h);
+            const unsigned density = rng() % 6;
+            for (auto& p : img.pixels) {
+                const unsigned pick = rng() % 16;
+                p = pick < density ? 256 + pick : pick == 15 ? 65535 : std::uint16_t(rng() % 256);
+            }
+            const BackgroundMap map(img.data(), img.size, 1 + trial % 4);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    ASSERT_EQ(map.at(x, y), reference::isBackgroundPixel(img.data(), img.size, x, y))
+                        << w << "x" << h << " at " << x << ", " << y;
+            for (int k = 0; k < 300; ++k) {
+                double ax = uniform(-3, w + 3), ay = uniform(-3, h + 3);
+                double bx = k % 5 ? uniform(-3, w + 3) : ax, by = uniform(-3, h + 3);
+                if (k % 3 == 0) {
+                    ax = std::floor(ax), ay = std::floor(ay), bx = std::floor(bx);
+                    by = k % 2 ? ay : std::floor(by);
+                    if (k % 7 == 0)
+                        by = ay + (bx - ax);
+                }
+                const int minCount = int(rng() % 25) - 2;
+                ASSERT_EQ(backgroundBetween(map, img.size, ax, ay, bx, by, minCount),
+                          reference::backgroundBetween(img.data(), img.size, ax, ay, bx, by, minCount))
+                    << ax << ", " << ay << " to " << bx << ", " << by << ", " << minCount;
+            }
         }
     }
+    hwy::SetSupportedTargetsForTest(0);
 }
 
 TEST(OptimizePasses, BackgroundMapOfAFlatImageLeavesATwoPixelFrame)
