@@ -11,17 +11,18 @@
 //    successor of A's old successor, if any.
 //
 // On more than one thread, an A still in place after its first lines has
-// the answers for the rest worked out ahead, in blocks of growing size shared
-// among the threads, and used in order: `prunes` must be a pure function of
-// the two lines. Only B itself is ever removed, so A's later lines stay those
-// taken. An answer past A's removal goes unused. `asked(A, B)` is called, in
-// the sweep's order, for exactly the pairs the sweep decides on.
-#include <algorithm>
+// the answers for the rest worked out ahead by helper threads, and used in
+// order: `prunes` must be a pure function of the two lines. Only B itself is
+// ever removed, so A's later lines stay those taken. An answer past A's
+// removal goes unused. `asked(A, B)` is called, in the sweep's order, for
+// exactly the pairs the sweep decides on.
 #include <cstdint>
+#include <memory>
+#include <type_traits>
 #include <vector>
 
-#include "core/parallel.h"
 #include "core/straight_line.h"
+#include "lines/answers_ahead.h"
 
 namespace kestrano {
 
@@ -46,12 +47,17 @@ LineList pruneSweep(const LineList& lines, PrunesPair&& prunes, Asked&& asked, i
             prev[next[k]] = prev[k];
     };
 
-    // Lines compared one at a time before any are worked out ahead: most A's
-    // are removed within their first few pairs, and a block costs a thread
-    // start.
-    constexpr std::size_t kAlone = 64;
+    // Lines compared one at a time before the rest are worked out ahead:
+    // most A's are removed within their first few pairs.
+    constexpr std::size_t kAlone = 16;
     std::vector<std::int64_t> later;  // A's later lines, in list order
-    std::vector<char> answers;
+    using Ahead = AnswersAhead<std::remove_reference_t<PrunesPair>>;
+    std::unique_ptr<Ahead> ahead;
+    if (threads > 1 && n > static_cast<std::int64_t>(kAlone) + 1) {
+        ahead = std::make_unique<Ahead>(items, prunes, threads - 1);
+        if (!ahead->hasHelpers())
+            ahead.reset();
+    }
 
     // Decides A against B; true when A is removed, with the next A set.
     std::int64_t nextA = -1;
@@ -69,26 +75,14 @@ LineList pruneSweep(const LineList& lines, PrunesPair&& prunes, Asked&& asked, i
         unlink(b);
         return false;
     };
-    // A against `later`, the answers worked out ahead in blocks that grow.
+    // A against `later`, the answers worked out ahead.
     const auto decideAhead = [&](std::int64_t a) {
-        const StraightLine& lineA = items[a];
-        answers.resize(later.size());
-        std::size_t known = 0;
-        for (std::size_t j = 0; j < later.size(); ++j) {
-            if (j == known) {
-                const std::size_t block = std::min(later.size() - j, std::max(j, kAlone));
-                const std::size_t parts = std::min<std::size_t>(block, static_cast<std::size_t>(threads) * 4);
-                parallelFor(threads, parts, [&](std::size_t p) {
-                    const std::size_t end = j + partBegin(block, parts, p + 1);
-                    for (std::size_t k = j + partBegin(block, parts, p); k < end; ++k)
-                        answers[k] = prunes(lineA, items[later[k]]) ? 1 : 0;
-                });
-                known = j + block;
-            }
-            if (decide(a, later[j], answers[j] != 0))
-                return true;
-        }
-        return false;
+        ahead->start(a, later);
+        bool removed = false;
+        for (std::size_t j = 0; j < later.size() && !removed; ++j)
+            removed = decide(a, later[j], ahead->answer(j));
+        ahead->finish();
+        return removed;
     };
 
     std::int64_t a = head;
@@ -96,7 +90,7 @@ LineList pruneSweep(const LineList& lines, PrunesPair&& prunes, Asked&& asked, i
         bool aRemoved = false;
         std::size_t pairs = 0;
         for (std::int64_t b = next[a]; b >= 0 && !aRemoved; ++pairs) {
-            if (threads > 1 && pairs == kAlone) {
+            if (ahead && pairs == kAlone) {
                 later.clear();
                 for (std::int64_t k = b; k >= 0; k = next[k])
                     later.push_back(k);
