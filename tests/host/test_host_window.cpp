@@ -223,6 +223,10 @@ TEST_F(HostWindowTest, TableRowsAndSegmentsInTheImageSelectEachOther)
         EXPECT_EQ(selected.front().data().toInt(), rows[i].segment);
         EXPECT_EQ(canvas->highlighted(), int(i));
     }
+    // Ctrl+T switches to the painted result.
+    const QImage overlay = window->shownImage();
+    QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
+    EXPECT_NE(window->shownImage(), overlay);
 }
 
 TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
@@ -256,6 +260,11 @@ TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
     auto* readout = window->findChild<QLabel*>("pixelReadout");
     ASSERT_NE(readout, nullptr);
     EXPECT_EQ(readout->text(), "x 31  y 40  value 40000");
+    // The last pixel still reads; just past it, nothing does.
+    QTest::mouseMove(canvas, canvas->widgetPoint(QPointF(79.5, 63.5)).toPoint());
+    EXPECT_EQ(readout->text(), "x 79  y 63  value 1000");
+    QTest::mouseMove(canvas, canvas->widgetPoint(QPointF(80.5, 63.5)).toPoint());
+    EXPECT_EQ(readout->text(), "");
 }
 
 TEST_F(HostWindowTest, ExportWritesTheResultsFolderOfTheCommandLineTool)
