@@ -13,7 +13,7 @@
 #include <random>
 #include <vector>
 
-#include "preprocess/diffusion_once_reference.h"
+#include "preprocess/diffusion_reference.h"
 #include "preprocess/diffusion_rows.h"
 #include "preprocess/exact_exp.h"
 

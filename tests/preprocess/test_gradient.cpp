@@ -8,7 +8,6 @@
 
 #include "preprocess/gradient_pass.h"
 #include "preprocess/gradient_reference.h"
-#include "preprocess/gradient_steps.h"
 #include "preprocess/pixel_conversions.h"
 
 using namespace kestrano;
