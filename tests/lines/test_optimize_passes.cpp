@@ -69,47 +69,6 @@ LineList indexSweep(LineList lines,
 
 }  // namespace
 
-TEST(OptimizePasses, BackgroundPixelsAndPaths)
-{
-    LabelImage img(8, 8, 255);
-    EXPECT_TRUE(reference::isBackgroundPixel(img.data(), img.size, 6, 6));   // last row and column count
-    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 1, 3));  // column 0 does not
-    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 3, 7));
-    img.at(4, 4) = 256;
-    EXPECT_FALSE(reference::isBackgroundPixel(img.data(), img.size, 3, 3));
-    EXPECT_TRUE(reference::isBackgroundPixel(img.data(), img.size, 2, 2));
-
-    // d = 60 needs count > floor(0.2 d) = 12 as well as > minCount.
-    LabelImage open(80, 10);
-    open.fill(16, 0, 79, 9, 256);  // columns 2..14 qualify
-    EXPECT_TRUE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 62, 4, 5));
-    open.at(15, 4) = 256;  // columns 2..13
-    EXPECT_FALSE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 62, 4, 5));
-    EXPECT_FALSE(backgroundBetween(BackgroundMap(open.data(), open.size), open.size, 2, 4, 2.5, 4.5, -1));
-}
-
-TEST(OptimizePasses, ThresholdsOfPassZeroAndPassOne)
-{
-    // Background rows 4..15 between two bands: the paths from (2, 3) to
-    // (2, 15) and from (30, 3) to (30, 15) are 12 long with 10 background samples.
-    LabelImage img(40, 20, 256);
-    img.fill(0, 4, 39, 15, 0);
-    EXPECT_TRUE(backgroundBetween(BackgroundMap(img.data(), img.size), img.size, 2, 3, 2, 15, 5));
-    EXPECT_FALSE(backgroundBetween(BackgroundMap(img.data(), img.size), img.size, 2, 3, 2, 15, 10));
-    const StraightLine a = makeLine(2, 3, 30, 3, 28, 0.0, 1);
-    const LineList pair{a, makeLine(2, 15, 30, 15, 20, 0.0, 2)};
-    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, pair)), (Ids{1, 2}));
-
-    const double step = 6.2831853072 / 128;
-    LogSink out;
-    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, pair, step, out)), (Ids{1}));  // 20
-    const LineList nearPi{a, makeLine(2, 15, 30, 15, 20, 3.1, 2)};  // signs differ: 5
-    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, nearPi, step, out)), (Ids{1, 2}));
-    const LineList apart{a, makeLine(2, 3, 30, 3, 20, 0.5, 2)};  // never compared
-    EXPECT_EQ(labelsOf(optimizePass1(BackgroundMap(img.data(), img.size), img.size, apart, step, out)), (Ids{1, 2}));
-    EXPECT_EQ(out.text(), "signo: 1\nsigno: -1\n");
-}
-
 TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
 {
     const LabelImage img(30, 30, 256);  // no background: everything is connected
@@ -250,16 +209,17 @@ TEST(OptimizePasses, CountsAndAngleLimitsAtTheirEdges)
         {1, 0, 12, step, {1}}, {1, 0, 12, std::nextafter(step, 1.0), {1, 2}},
         {1, 0, 12, 3.1415926536 - step, {1}}, {1, 0, 12, std::nextafter(3.1415926536 - step, 0.0), {1, 2}},
     };
+    LogSink out;  // pass 1 prints the sign product of every pair of alike directions
     for (const Case& c : cases) {
         const LabelImage img = band(c.background);
         const BackgroundMap map(img.data(), img.size);
         const LineList pair{makeLine(2, 3, 30, 3, 28, 0.0, 1), makeLine(2, 3 + c.d, 30, 3 + c.d, 20, c.angle2, 2)};
-        LogSink out;
         const LineList kept = c.pass == 0 ? optimizePass0(map, img.size, pair)
                                           : optimizePass1(map, img.size, pair, step, out);
         EXPECT_EQ(labelsOf(kept), c.kept) << "pass " << c.pass << ", " << c.background << " background, angle "
                                           << c.angle2;
     }
+    EXPECT_EQ(out.text(), "signo: 1\nsigno: 1\nsigno: -1\nsigno: -1\nsigno: 1\nsigno: -1\n");
     // A path of length 12 takes samples 0..11: rows 3..14, of which 5..14
     // are background here (row 15 too, but it is never sampled).
     const LabelImage img = band(11);
