@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -11,7 +10,6 @@
 #include "label_image.h"
 #include "lines/candidate_search.h"
 #include "lines/detect_lines.h"
-#include "lines/line_report.h"
 #include "lines/trace_line_reference.h"
 #include "support/log_sink.h"
 
@@ -19,9 +17,9 @@ using namespace kestrano;
 
 namespace {
 
-StraightLine withLabel(std::uint32_t label, double length = 10.0, double centerX = 1.0)
+StraightLine withLabel(std::uint32_t label, double length = 10.0)
 {
-    StraightLine line(centerX, 2.0, length, 0.0);
+    StraightLine line(1.0, 2.0, length, 0.0);
     line.setLabel(label);
     return line;
 }
@@ -39,7 +37,7 @@ LabelImage threeBars()
 
 }  // namespace
 
-TEST(GroupByLabel, KeysSpanTheLabelsPresentAndTheReportLine)
+TEST(GroupByLabel, KeysSpanTheLabelsPresent)
 {
     const LineGroups groups = groupByLabel({withLabel(256), withLabel(258), withLabel(256, 4.0)});
     ASSERT_EQ(groups.size(), 3u);
@@ -48,9 +46,6 @@ TEST(GroupByLabel, KeysSpanTheLabelsPresentAndTheReportLine)
     EXPECT_TRUE(groupAt(groups, 1).empty());
     EXPECT_EQ(groupAt(groups, 2).size(), 1u);
     EXPECT_TRUE(groupByLabel({}).empty());
-    std::ostringstream report;
-    writeLineReport(report, withLabel(256, 10.0, 8.0));
-    EXPECT_EQ(report.str(), "256, 10, 8.24621, 0, 0\n");
 }
 
 TEST(DetectLines, RefusedStepsAndNothingToTrace)

@@ -69,19 +69,6 @@ LineList indexSweep(LineList lines,
 
 }  // namespace
 
-TEST(OptimizePasses, ConnectedPairsKeepTheLongerOrTheEarlier)
-{
-    const LabelImage img(30, 30, 256);  // no background: everything is connected
-    const StraightLine flat = makeLine(5, 5, 15, 5, 10, 0.0, 1);
-    const StraightLine rising = makeLine(5, 5, 15, 10, 12, 0.4636, 2);
-    const StraightLine falling = makeLine(5, 5, 0, 10, 12, 2.3, 3);
-    const StraightLine flatTie = makeLine(5, 5, 15, 5, 10, 0.0, 4);
-    // A slope of 0 has the sign of a positive slope; on equal lengths the earlier stays.
-    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, rising})), (Ids{2}));
-    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, falling})), (Ids{1, 3}));
-    EXPECT_EQ(labelsOf(optimizePass0(BackgroundMap(img.data(), img.size), img.size, {flat, flatTie})), (Ids{1}));
-}
-
 TEST(PruningSweep, LinkedSweepMatchesIndexSweepOnAnyThreadCount)
 {
     std::mt19937 rng(777);

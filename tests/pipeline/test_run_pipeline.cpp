@@ -59,15 +59,36 @@ ParamList with(ParamList list, const std::string& name, const std::string& value
 
 }  // namespace
 
-TEST(RunPipeline, WithoutOptionalNamesOnlyTheStretchRuns)
+TEST(RunPipeline, EachStageThatRunsPrintsItsLines)
 {
-    const Outcome o = run(baseList());
-    EXPECT_EQ(o.printed, "Tipo Salida: n\nMIN CDF: 5\nMAX CDF: 94\n");
-    EXPECT_EQ(o.error, "");
-    EXPECT_EQ(o.pixels[6], 2);
-    EXPECT_EQ(o.pixels[50], 128);
-    EXPECT_EQ(o.pixels[94], 255);
-    EXPECT_EQ(o.size, (ImageSize{10, 10}));
+    ParamList noType = baseList();
+    noType.erase("tipoOutput");
+    const std::string stretched = "Tipo Salida: n\nMIN CDF: 5\nMAX CDF: 94\n";
+    struct Case {
+        ParamList list;
+        std::vector<std::uint16_t> pixels;
+        ImageSize size;
+        std::string printed;
+    };
+    const Case cases[] = {
+        {baseList(), ramp100(), {10, 10}, stretched},  // without optional names only the stretch runs
+        {noType, ramp100(), {10, 10}, std::string("Tipo Salida: ") + '\0' + "\nMIN CDF: 5\nMAX CDF: 94\n"},
+        {with(baseList(), "th", "127"), ramp100(), {10, 10}, stretched + "Umbralizacion\nMAX MIN 255 0\n"},
+        // One iteration leaves 89 at the corners, 97 at the edge middles, 190 in the centre.
+        {with(baseList(), "nIts", "1"), {100, 100, 100, 100, 200, 100, 100, 100, 100}, {3, 3},
+         "Tipo Salida: n\nnIts: 1\nAnisotropico devuelve float\niteraciones 1\nopcion 1\n"
+         "kappa 2000\ndelta_t 0.14\nMIN CDF: 89\nMAX CDF: 190\n"},
+    };
+    for (const Case& c : cases) {
+        const Outcome o = run(c.list, c.pixels, c.size);
+        EXPECT_EQ(o.error, "");
+        EXPECT_EQ(o.printed, c.printed);
+        EXPECT_EQ(o.size, c.size);
+    }
+    // The threshold binarises the stretched image: 49 -> 126, 50 -> 128.
+    const Outcome o = run(with(baseList(), "th", "127"));
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(o.pixels[i], i >= 50 ? 255 : 0) << i;
 }
 
 TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
@@ -99,14 +120,6 @@ TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
     }
 }
 
-TEST(RunPipeline, ThresholdBinarisesTheStretchedImage)
-{
-    const Outcome o = run(with(baseList(), "th", "127"));
-    EXPECT_EQ(o.printed, "Tipo Salida: n\nMIN CDF: 5\nMAX CDF: 94\nUmbralizacion\nMAX MIN 255 0\n");
-    for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(o.pixels[i], i >= 50 ? 255 : 0) << i;  // 49 -> 126, 50 -> 128
-}
-
 TEST(RunPipeline, GradientReadsSpreadThenWindowAndWritesTruncatedMagnitudes)
 {
     const std::vector<std::uint16_t> rows = {0, 0, 100, 100, 0, 0, 100, 100, 0, 0, 100, 100};
@@ -119,24 +132,6 @@ TEST(RunPipeline, GradientReadsSpreadThenWindowAndWritesTruncatedMagnitudes)
         stretchContrast(expected.data(), ImageSize{3, 4}, 0, 255, 5, quiet);
     }
     EXPECT_EQ(o.pixels, expected);
-}
-
-TEST(RunPipeline, SmoothingPrintsItsSettingsAndFeedsTheStretch)
-{
-    const std::vector<std::uint16_t> pixels = {100, 100, 100, 100, 200, 100, 100, 100, 100};
-    const Outcome o = run(with(baseList(), "nIts", "1"), pixels, {3, 3});
-    // One iteration leaves 89 at the corners, 97 at the edge middles, 190 in the centre.
-    EXPECT_EQ(o.printed,
-              "Tipo Salida: n\nnIts: 1\nAnisotropico devuelve float\niteraciones 1\nopcion 1\n"
-              "kappa 2000\ndelta_t 0.14\nMIN CDF: 89\nMAX CDF: 190\n");
-}
-
-TEST(RunPipeline, MissingOutputTypeIsTheNullCharacter)
-{
-    ParamList list = baseList();
-    list.erase("tipoOutput");
-    EXPECT_EQ(run(list).printed,
-              std::string("Tipo Salida: ") + '\0' + "\nMIN CDF: 5\nMAX CDF: 94\n");
 }
 
 TEST(RunPipeline, ImpossibleDetectionValuesAreRefusedUpFront)

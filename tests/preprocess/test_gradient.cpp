@@ -27,8 +27,6 @@ Row row(const Matrix<double>& m, int r, int n) { return {m[r], m[r] + n}; }
 // Three rows of 0, 0, 100, 100.
 const std::vector<std::uint16_t> kRamp = {0, 0, 100, 100, 0, 0, 100, 100, 0, 0, 100, 100};
 
-std::vector<std::uint16_t> kRampCopy() { return kRamp; }
-
 }  // namespace
 
 TEST(GaussianKernel, OffCentreForWidthTwoAndGuardedCentreOnly)
@@ -44,18 +42,12 @@ TEST(GaussianKernel, OffCentreForWidthTwoAndGuardedCentreOnly)
 
 TEST(GradientFilter, RampWithWidthTwoAndThree)
 {
-    const ImageSize size{3, 4};
     const Row wide2 = {0.0, 18.877033439907272, 50.00000000000001, 62.24593312018547};
     const Row wide3 = {27.406861906119694, 36.29656904694014, 36.29656904694015, 27.406861906119715};
-    const std::uint16_t written2[4] = {0, 18, 50, 62}, written3[4] = {27, 36, 36, 27};
-    auto g2 = gradientOf(kRamp, size, 2, 1), g3 = gradientOf(kRamp, size, 3, 1);
+    auto g2 = gradientOf(kRamp, {3, 4}, 2, 1), g3 = gradientOf(kRamp, {3, 4}, 3, 1);
     for (int r = 0; r < 3; ++r) {
         EXPECT_EQ(row(g2, r, 4), wide2);
         EXPECT_EQ(row(g3, r, 4), wide3);
-        for (int c = 0; c < 4; ++c) {
-            EXPECT_EQ(truncToPixel(g2[r][c]), written2[c]);
-            EXPECT_EQ(truncToPixel(g3[r][c]), written3[c]);
-        }
     }
 }
 
@@ -64,34 +56,18 @@ TEST(GradientFilter, StepsWithWidthOneFlatImagesAndEmptyKernel)
     auto g = gradientOf({0, 0, 0, 100, 100, 100, 0, 0, 0, 100, 100, 100}, {2, 6}, 1, 3);
     for (int r = 0; r < 2; ++r)
         EXPECT_EQ(row(g, r, 6), (Row{0, 0, 49.999999999999986, 49.999999999999986, 0, 0}));
-    EXPECT_EQ(truncToPixel(g[1][3]), 49);
     // Steps at the first and last column: one-sided, not halved.
     auto e = gradientOf({0, 100, 100, 0, 0, 100, 100, 0}, {2, 4}, 1, 1);
     EXPECT_EQ(row(e, 0, 2), (Row{100 * kCentreWeight, 50 * kCentreWeight}));
     EXPECT_EQ(e[1][3], 100 * kCentreWeight);
+    auto down = gradientOf({0, 0, 100, 100, 100, 100, 0, 0}, {4, 2}, 1, 1);  // the same, transposed
+    EXPECT_EQ((Row{down[0][0], down[1][1], down[3][1]}), (Row{e[0][0], e[0][1], e[1][3]}));
     for (int w : {0, 3, 4}) {
         auto flat = gradientOf(std::vector<std::uint16_t>(20, 777), {4, 5}, w, 2);
         for (int r = 0; r < 4; ++r)
             EXPECT_EQ(row(flat, r, 5), Row(5, 0.0)) << "w " << w;
     }
     EXPECT_EQ(gradientOf(kRamp, {3, 4}, 0, 1)[1][2], 0.0);  // empty kernel
-}
-
-TEST(GradientPass, OneSidedDifferencesInTheFirstAndLastRows)
-{
-    // Rows of 0, 9, 21, 50 unsmoothed (w = 1): across rows 9 - 0, (21 - 0) / 2,
-    // (50 - 9) / 2 and 50 - 21, each a hair below its value (the centre weight
-    // is just under 1); along the rows nothing.
-    for (const auto& [size, expected] :
-         {std::pair{ImageSize{4, 3}, std::vector<std::uint16_t>{8, 8, 8, 10, 10, 10, 20, 20, 20, 28, 28, 28}},
-          std::pair{ImageSize{2, 3}, std::vector<std::uint16_t>{8, 8, 8, 8, 8, 8}}}) {
-        std::vector<std::uint16_t> pixels;
-        for (std::uint16_t v : {0, 9, 21, 50})
-            pixels.insert(pixels.end(), 3, v);
-        pixels.resize(std::size_t(size[0]) * 3);
-        gradientInPlace(pixels.data(), size, 1, 1, 2);
-        EXPECT_EQ(pixels, expected) << size[0] << " rows";
-    }
 }
 
 TEST(GradientFilter, RefusesImagesNarrowerThanTwo)
@@ -144,5 +120,6 @@ TEST(GradientPass, SameAsTheStepsForEveryWindowShapeAndThreadCount)
         }
     std::vector<std::uint16_t> small(5, 9);
     EXPECT_THROW(gradientInPlace(small.data(), {1, 5}, 3, 1, 2), std::invalid_argument);
-    EXPECT_THROW(gradientInPlace(kRampCopy().data(), {3, 4}, -2, 1, 2), std::bad_alloc);
+    std::vector<std::uint16_t> ramp = kRamp;
+    EXPECT_THROW(gradientInPlace(ramp.data(), {3, 4}, -2, 1, 2), std::bad_alloc);
 }
