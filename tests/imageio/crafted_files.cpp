@@ -13,22 +13,11 @@ namespace crafted {
 
 namespace {
 
-void put16(std::string& out, std::uint32_t v)
+// `bytes` bytes of v, little-endian unless `big`.
+void put(std::string& out, std::uint32_t v, int bytes, bool big = false)
 {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-
-void put32(std::string& out, std::uint32_t v)
-{
-    put16(out, v & 0xFFFF);
-    put16(out, v >> 16);
-}
-
-void putBig32(std::string& out, std::uint32_t v)
-{
-    for (int shift = 24; shift >= 0; shift -= 8)
-        out += static_cast<char>((v >> shift) & 0xFF);
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((v >> 8 * (big ? bytes - 1 - i : i)) & 0xFF);
 }
 
 }  // namespace
@@ -56,22 +45,16 @@ std::string tiff(const TiffSpec& spec)
     for (Entry& e : entries)
         if (e.tag == 273 || e.tag == 324)
             e.value = dataOffset;
-    std::string out = "II*";
-    out += '\0';
-    put32(out, 8);
-    put16(out, count);
+    std::string out("II*\0", 4);
+    put(out, 8, 4);
+    put(out, count, 2);
     for (const Entry& e : entries) {
-        put16(out, e.tag);
-        put16(out, e.type);
-        put32(out, 1);
-        if (e.type == 3) {
-            put16(out, e.value);
-            put16(out, 0);
-        } else {
-            put32(out, e.value);
-        }
+        put(out, e.tag, 2);
+        put(out, e.type, 2);
+        put(out, 1, 4);
+        put(out, e.value, 4);  // a SHORT sits in the first two bytes, little-endian
     }
-    put32(out, 0);
+    put(out, 0, 4);
     return out + spec.payload;
 }
 
@@ -79,19 +62,16 @@ std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int col
 {
     auto chunk = [](const std::string& type, const std::string& data) {
         std::string out;
-        putBig32(out, static_cast<std::uint32_t>(data.size()));
+        put(out, static_cast<std::uint32_t>(data.size()), 4, true);
         const std::string body = type + data;
         out += body;
-        putBig32(out, static_cast<std::uint32_t>(
-                          crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size()))));
+        put(out, crc32(0, reinterpret_cast<const Bytef*>(body.data()), static_cast<uInt>(body.size())), 4, true);
         return out;
     };
     std::string header;
-    putBig32(header, width);
-    putBig32(header, height);
-    header += static_cast<char>(bitDepth);
-    header += static_cast<char>(colourType);
-    header += std::string(3, '\0');
+    put(header, width, 4, true);
+    put(header, height, 4, true);
+    header += {static_cast<char>(bitDepth), static_cast<char>(colourType), 0, 0, 0};
     return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", idat) + chunk("IEND", "");
 }
 
@@ -151,11 +131,9 @@ std::string withJpegSize(std::string file, std::uint16_t width, std::uint16_t he
     for (std::size_t i = 2; i + 9 < file.size(); ++i)
         if (static_cast<unsigned char>(file[i]) == 0xFF &&
             (static_cast<unsigned char>(file[i + 1]) == 0xC0 || static_cast<unsigned char>(file[i + 1]) == 0xC2)) {
-            file[i + 5] = static_cast<char>(height >> 8);
-            file[i + 6] = static_cast<char>(height & 0xFF);
-            file[i + 7] = static_cast<char>(width >> 8);
-            file[i + 8] = static_cast<char>(width & 0xFF);
-            return file;
+            const char size[] = {static_cast<char>(height >> 8), static_cast<char>(height & 0xFF),
+                                 static_cast<char>(width >> 8), static_cast<char>(width & 0xFF)};
+            return file.replace(i + 5, 4, size, 4);
         }
     throw std::runtime_error("no frame header");
 }

@@ -34,16 +34,11 @@ bool matches(const std::string& text, const std::string& pattern)
            text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-ReadLimits limits(std::uint64_t maxPixels, std::uint64_t maxBytes)
-{
-    return ReadLimits{maxPixels, maxBytes};
-}
-
 }  // namespace
 
 TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
 {
-    const ReadLimits usual = limits(maxGreyImagePixels, 1ull << 30);
+    const ReadLimits usual{maxGreyImagePixels, 1ull << 30};
     crafted::TiffSpec tiles;  // 16 x 16 floats in one 65536 x 65536 tile: 16 GiB to decode it
     tiles.width = tiles.height = 16;
     tiles.bitsPerSample = 32, tiles.sampleFormat = 3, tiles.compression = 8;
@@ -67,22 +62,22 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
         {"bomb.tif", crafted::tiff(deflated), usual, false,
          "truncated or corrupt: it declares 400,000,000 bytes of pixel data but its 100 bytes can hold at most "
          "103,200"},
-        {"wide.tif", crafted::tiff(deflated), limits(1000000, 1ull << 30), true,
+        {"wide.tif", crafted::tiff(deflated), ReadLimits{1000000, 1ull << 30}, true,
          "image too large: it declares 20000 x 20000 pixels (400,000,000); the limit is 1,000,000 pixels (raise it "
          "with --max-pixels)"},
         {"huge.png", crafted::png(20000, 20000, 8, 0, crafted::deflated(std::string(100, '\0'))), usual, false,
          "truncated or corrupt: it declares 400,000,000 bytes of compressed pixel data but its 69 bytes can hold "
          "at most 71,208"},
-        {"bomb.png", crafted::png(3000, 3000, 8, 0, zeros3000), limits(maxGreyImagePixels, 1 << 20), true,
+        {"bomb.png", crafted::png(3000, 3000, 8, 0, zeros3000), ReadLimits{maxGreyImagePixels, 1 << 20}, true,
          "image too large: reading it needs 18,000,000 bytes for the pixels on top of * already taken; the memory "
          "limit is 1,048,576 bytes (raise it with --max-memory)"},
         {"giant.png", crafted::png(70000, 70000, 16, 0, ""), usual, true,
          "image too large: it declares 70000 x 70000 pixels, more than the 429,496,729 pixels an image can have"},
-        {"limit.pgm", "P5\n10 11\n255\n" + std::string(110, '\x07'), limits(109, 1ull << 30), true,
+        {"limit.pgm", "P5\n10 11\n255\n" + std::string(110, '\x07'), ReadLimits{109, 1ull << 30}, true,
          "image too large: it declares 10 x 11 pixels (110); the limit is 109 pixels (raise it with --max-pixels)"},
         {"largest.pgm", "P5\n429496729 1\n255\n", usual, false,
          "truncated PGM file (0 of 429496729 bytes of pixel data)"},
-        {"past.pgm", "P5\n429496730 1\n255\n", limits(maxGreyImagePixels + 5, 1ull << 30), true,
+        {"past.pgm", "P5\n429496730 1\n255\n", ReadLimits{maxGreyImagePixels + 5, 1ull << 30}, true,
          "image too large: it declares 429496730 x 1 pixels, more than the 429,496,729 pixels an image can have"},
         {"empty.pgm", "P5\n20000 20000\n255\n", usual, false,
          "truncated PGM file (0 of 400000000 bytes of pixel data)"},
@@ -91,7 +86,7 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
          "but the file holds only " + std::to_string(smallJpeg.size())},
         {"scans.jpg", crafted::withRepeatedLastScan(crafted::jpeg(16, 16, 3, std::vector<unsigned char>(768, 9), true), 600),
          usual, false, "corrupt, truncated or unsupported JPEG file (more than 500 progressive scans)"},
-        {"big.jpg", crafted::jpeg(256, 256, 1, std::vector<unsigned char>(256 * 256, 7)), limits(1 << 20, 100000),
+        {"big.jpg", crafted::jpeg(256, 256, 1, std::vector<unsigned char>(256 * 256, 7)), ReadLimits{1 << 20, 100000},
          true, "image too large: reading it needs 131,072 bytes for the pixels on top of * already taken; the memory "
          "limit is 100,000 bytes (raise it with --max-memory)"},
     };
@@ -105,11 +100,8 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
         try {
             readGreyImage(folder / c.name, warnings, options);
             ADD_FAILURE() << c.name << " was read";
-        } catch (const ImageTooLargeError& error) {
-            EXPECT_TRUE(c.tooLarge) << c.name;
-            EXPECT_PRED2(matches, error.what(), folder / c.name + ": " + c.reason);
         } catch (const ImageFileError& error) {
-            EXPECT_FALSE(c.tooLarge) << c.name;
+            EXPECT_EQ(dynamic_cast<const ImageTooLargeError*>(&error) != nullptr, c.tooLarge) << c.name;
             EXPECT_PRED2(matches, error.what(), folder / c.name + ": " + c.reason);
         }
     }
@@ -128,7 +120,7 @@ TEST(ReadLimits, TheMemoryBudgetIsExact)
     options.limits.maxBytes -= 1;
     EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);
     // So is the pixel limit: 64 x 32 pixels read with a limit of 2048, not 2047.
-    options.limits = limits(64 * 32, 1ull << 30);
+    options.limits = ReadLimits{64 * 32, 1ull << 30};
     EXPECT_EQ(readGreyImage(folder / "a.pgm", warnings, options).pixels.size(), 64u * 32u);
     options.limits.maxPixels -= 1;
     EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);

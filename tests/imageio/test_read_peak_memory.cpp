@@ -5,6 +5,7 @@
 // sanitizer builds, which replace it themselves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -16,14 +17,9 @@
 #include "imageio/image_file.h"
 #include "support/temp_folder.h"
 
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef __SANITIZE_ADDRESS__  // the sanitizer owns malloc in this build
 #define KESTRANO_COUNTING_MALLOC 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KESTRANO_COUNTING_MALLOC 0
-#endif
-#endif
-#ifndef KESTRANO_COUNTING_MALLOC
+#else
 #define KESTRANO_COUNTING_MALLOC 1
 #endif
 
@@ -36,27 +32,22 @@ std::atomic<std::size_t> peakBytes{0};
 
 #if KESTRANO_COUNTING_MALLOC
 extern "C" {
-void* __libc_malloc(std::size_t);
+void* __libc_memalign(std::size_t, std::size_t);
 void __libc_free(void*);
 
 // Every block carries its size and the address glibc gave, just in front.
-constexpr std::size_t header = 32;
-
 static void* countedBlock(std::size_t size, std::size_t alignment)
 {
-    if (size > SIZE_MAX - header - alignment)
-        return nullptr;
-    auto* raw = static_cast<unsigned char*>(__libc_malloc(size + header + alignment));
+    const std::size_t header = std::max<std::size_t>(alignment, 32);
+    void* block = size > SIZE_MAX - header ? nullptr : __libc_memalign(alignment, header + size);
+    auto* raw = static_cast<unsigned char*>(block);
     if (!raw)
         return nullptr;
-    auto at = reinterpret_cast<std::uintptr_t>(raw) + header;
-    at = (at + alignment - 1) / alignment * alignment;
-    auto* user = reinterpret_cast<unsigned char*>(at);
+    unsigned char* user = raw + header;
     std::memcpy(user - 16, &size, sizeof size);
     std::memcpy(user - 8, &raw, sizeof raw);
     const std::size_t now = liveBytes += size;
-    std::size_t peak = peakBytes.load();
-    while (now > peak && !peakBytes.compare_exchange_weak(peak, now)) {
+    for (std::size_t peak = peakBytes.load(); now > peak && !peakBytes.compare_exchange_weak(peak, now);) {
     }
     return user;
 }
@@ -85,41 +76,34 @@ void free(void* pointer)
 
 void* calloc(std::size_t count, std::size_t size)
 {
-    if (size != 0 && count > SIZE_MAX / size)
-        return nullptr;
-    void* pointer = malloc(count * size);
-    if (pointer)
-        std::memset(pointer, 0, count * size);
-    return pointer;
+    void* pointer = size != 0 && count > SIZE_MAX / size ? nullptr : malloc(count * size);
+    return pointer ? std::memset(pointer, 0, count * size) : nullptr;
 }
 
 void* realloc(void* pointer, std::size_t size)
 {
-    if (!pointer)
-        return malloc(size);
     void* moved = malloc(size);
-    if (!moved)
-        return nullptr;
-    const std::size_t old = blockSize(pointer);
-    std::memcpy(moved, pointer, old < size ? old : size);
-    free(pointer);
+    if (pointer && moved) {
+        std::memcpy(moved, pointer, std::min(blockSize(pointer), size));
+        free(pointer);
+    }
     return moved;
-}
-
-int posix_memalign(void** out, std::size_t alignment, std::size_t size)
-{
-    *out = countedBlock(size, alignment < 16 ? 16 : alignment);
-    return *out ? 0 : 12;  // ENOMEM
-}
-
-void* aligned_alloc(std::size_t alignment, std::size_t size)
-{
-    return countedBlock(size, alignment < 16 ? 16 : alignment);
 }
 
 void* memalign(std::size_t alignment, std::size_t size)
 {
-    return countedBlock(size, alignment < 16 ? 16 : alignment);
+    return countedBlock(size, std::max<std::size_t>(alignment, 16));
+}
+
+void* aligned_alloc(std::size_t alignment, std::size_t size)
+{
+    return memalign(alignment, size);
+}
+
+int posix_memalign(void** out, std::size_t alignment, std::size_t size)
+{
+    *out = memalign(alignment, size);
+    return *out ? 0 : 12;  // ENOMEM
 }
 
 std::size_t malloc_usable_size(void* pointer)
@@ -141,10 +125,7 @@ TEST(ReadPeakMemory, ReadsStayWithinTheBudget)
         ramp[i] = static_cast<std::uint16_t>(i * 37);
     for (const char* name : {"r.tif", "r.png", "r.pgm"})
         writeGreyImage(folder / name, GreyImage(200, 300, ramp));
-    std::vector<unsigned char> grey(300 * 200);
-    for (std::size_t i = 0; i < grey.size(); ++i)
-        grey[i] = static_cast<unsigned char>(i * 7);
-    writeBytes(folder / "r.jpg", crafted::jpeg(300, 200, 1, grey, true, 90));
+    writeBytes(folder / "r.jpg", crafted::jpeg(300, 200, 1, {ramp.begin(), ramp.end()}, true, 90));
     crafted::TiffSpec tiles;  // one tile of 16 GiB
     tiles.width = tiles.height = 16, tiles.compression = 8, tiles.tileWidth = tiles.tileHeight = 65536;
     tiles.payload = std::string(100, '\0');
