@@ -53,27 +53,22 @@ public:
             return;
         if (::chdir(run.workDir.c_str()) != 0)
             ::_exit(120);
-        if (run.fileSizeLimit >= 0) {
-            ::signal(SIGXFSZ, SIG_IGN);
-            const rlimit limit{static_cast<rlim_t>(run.fileSizeLimit), static_cast<rlim_t>(run.fileSizeLimit)};
-            ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::signal(SIGXFSZ, SIG_IGN);
+        for (const auto& [resource, bytes] :
+             {std::pair{RLIMIT_FSIZE, run.fileSizeLimit}, std::pair{RLIMIT_AS, run.addressLimit}}) {
+            const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+            if (bytes >= 0)
+                ::setrlimit(resource, &limit);
         }
-        if (run.addressLimit >= 0) {
-            const rlimit limit{static_cast<rlim_t>(run.addressLimit), static_cast<rlim_t>(run.addressLimit)};
-            ::setrlimit(RLIMIT_AS, &limit);
-        }
-        const int in = ::open("/dev/null", O_RDONLY);
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(in, 0);
-        ::dup2(o, 1);
-        ::dup2(e, 2);
+        ::dup2(::open("/dev/null", O_RDONLY), 0);
+        ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        std::vector<std::string> all = run.wrapper;
+        all.push_back(KESTRANO_BINARY);
+        all.insert(all.end(), run.arguments.begin(), run.arguments.end());
         std::vector<char*> argv;
-        for (const std::string& argument : run.wrapper)
-            argv.push_back(const_cast<char*>(argument.c_str()));
-        argv.push_back(const_cast<char*>(KESTRANO_BINARY));
-        for (const std::string& argument : run.arguments)
-            argv.push_back(const_cast<char*>(argument.c_str()));
+        for (std::string& argument : all)
+            argv.push_back(argument.data());
         argv.push_back(nullptr);
         ::execv(argv[0], argv.data());
         ::_exit(121);
@@ -114,20 +109,7 @@ inline KestranoExit runKestrano(const KestranoRun& run)
 
 inline KestranoExit runKestrano(const TempFolder& work, const std::vector<std::string>& arguments)
 {
-    return runKestrano(KestranoRun{work.path(), arguments});
-}
-
-// A CSV file read by Python's csv module, as JSON text: a list of rows, each a
-// list of fields.
-inline std::string csvAsJson(const std::string& path)
-{
-    TempFolder out;
-    const std::string command = "/usr/bin/python3 -c 'import csv,json,sys; "
-                                "print(json.dumps(list(csv.reader(open(sys.argv[1], newline=\"\")))))' '" +
-                                path + "' > '" + out / "rows.json" + "'";
-    if (std::system(command.c_str()) != 0)
-        return "null";
-    return readBytes(out / "rows.json");
+    return runKestrano({work.path(), arguments});
 }
 
 // Every file and folder below `folder` with its bytes, temporaries included.

@@ -60,49 +60,26 @@ struct EarlierResults {
 
 TEST(KestranoFaults, FailedWritesLeaveEarlierResults)
 {
-    // Files may have 4000 bytes: the image (13824) or a histogram of 2000 bins does not fit.
-    for (const Names& options : std::vector<Names>{
-             {"-o", "out.pgm", "--data-dir", "d"}, {"--data-dir", "d"}, {"--out-dir", "res", "--overwrite"}}) {
+    struct Case {
+        Names options;
+        long long fileSize;      // files may have 4000 bytes: the image (13824) or a histogram of 2000 bins does not
+        std::string stdoutPath;  // /dev/full: standard output cannot be written
+        const char* message;
+    };
+    for (const Case& c : std::vector<Case>{
+             {{"-o", "out.pgm", "--data-dir", "d"}, 4000, "", "cannot write (File too large)"},
+             {{"--data-dir", "d"}, 4000, "", "cannot write (File too large)"},
+             {{"--out-dir", "res", "--overwrite"}, 4000, "", "cannot write (File too large)"},
+             {{"-o", "out.pgm", "--data-dir", "d"}, -1, "/dev/full", "cannot write standard output"}}) {
         EarlierResults earlier;
-        Names arguments = {"run", "in.pgm", "--set", "nBins=2000"};
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        const KestranoExit run = runKestrano({earlier.work.path(), arguments, 4000});
-        EXPECT_EQ(run.status, 2) << options[0];
-        EXPECT_TRUE(contains(run.err, "cannot write (File too large)")) << run.err;
-        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << options[0];
+        KestranoRun run{earlier.work.path(), {"run", "in.pgm", "--set", "nBins=2000"}, c.fileSize};
+        run.arguments.insert(run.arguments.end(), c.options.begin(), c.options.end());
+        run.stdoutPath = c.stdoutPath;
+        const KestranoExit done = runKestrano(run);
+        EXPECT_EQ(done.status, 2) << c.options[0];
+        EXPECT_TRUE(contains(done.err, c.message)) << done.err;
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << c.options[0];
     }
-    // Standard output that cannot be written: nothing is published either.
-    EarlierResults earlier;
-    KestranoRun full{earlier.work.path(), {"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"}};
-    full.stdoutPath = "/dev/full";
-    const KestranoExit run = runKestrano(full);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_TRUE(contains(run.err, "cannot write standard output")) << run.err;
-    EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{});
-}
-
-TEST(KestranoFaults, ForeignEntriesAreNeverReplaced)
-{
-    EarlierResults earlier;
-    fs::remove(earlier.work / "d/data/dataAng.dat");
-    fs::create_directory(earlier.work / "d/data/dataAng.dat");
-    writeBytes(earlier.work / "res/in/notes.txt", "mine");
-    const auto before = snapshot(earlier.work.path());
-    for (const auto& [arguments, message] : std::vector<std::pair<Names, const char*>>{
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=20"}, "holds dataAng.dat"},
-             {{"run", "in.pgm", "--out-dir", "res", "--overwrite"}, "notes.txt"}}) {
-        const KestranoExit run = runKestrano(earlier.work, arguments);
-        EXPECT_EQ(run.status, 2);
-        EXPECT_TRUE(contains(run.err, message)) << run.err;
-        EXPECT_EQ(run.out, "");  // refused before the run
-        EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{});
-    }
-    // Once they are gone, --overwrite replaces our own results.
-    fs::remove(earlier.work / "res/in/notes.txt");
-    ASSERT_EQ(runKestrano(earlier.work, {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nBins=20"})
-                  .status, 0);
-    EXPECT_EQ(std::stoi(readBytes(earlier.work / "res/in/data/histoLen.dat")), 21);
-    EXPECT_EQ(namesIn(earlier.work / "res"), (Names{"in", "report.html", "summary.csv"}));
 }
 
 // Runs racing into one image and one data folder: the survivor is one run's whole set.
@@ -113,20 +90,17 @@ TEST(KestranoFaults, ConcurrentRunsNeverMix)
     const std::vector<Names> variants = {{"--set", "nBins=5", "--set", "tipoOutput=c"},
                                          {"--set", "nBins=20"},
                                          {"--set", "nBins=12", "--set", "nAng=64"}};
+    const auto arguments = [&](const std::string& dir, std::size_t variant) {
+        Names list = {"run", "in.pgm", "-o", dir + "/out.pgm", "--data-dir", dir, "--threads", "1"};
+        list.insert(list.end(), variants[variant].begin(), variants[variant].end());
+        return list;
+    };
     std::vector<std::map<std::string, std::string>> references;
-    for (std::size_t v = 0; v < variants.size(); ++v) {
-        const std::string dir = "ref" + std::to_string(v);
-        Names arguments = {"run", "in.pgm", "-o", dir + "/out.pgm", "--data-dir", dir};
-        arguments.insert(arguments.end(), variants[v].begin(), variants[v].end());
+    for (const std::string dir : {"ref0", "ref1", "ref2"}) {
         fs::create_directory(work / dir);
-        ASSERT_EQ(runKestrano(work, arguments).status, 0);
+        ASSERT_EQ(runKestrano(work, arguments(dir, references.size())).status, 0);
         references.push_back(snapshot(work / dir));
     }
-    const auto raceArguments = [&](std::size_t variant) {
-        Names arguments = {"run", "in.pgm", "-o", "race/out.pgm", "--data-dir", "race", "--threads", "1"};
-        arguments.insert(arguments.end(), variants[variant].begin(), variants[variant].end());
-        return arguments;
-    };
     const auto expectOneWholeSet = [&](const char* what) {
         const auto result = snapshot(work / "race");
         EXPECT_TRUE(result == references[0] || result == references[1] || result == references[2]) << what;
@@ -134,7 +108,7 @@ TEST(KestranoFaults, ConcurrentRunsNeverMix)
     fs::create_directory(work / "race");
     std::vector<std::unique_ptr<KestranoProcess>> runs;
     for (std::size_t i = 0; i < 6; ++i)
-        runs.push_back(std::make_unique<KestranoProcess>(KestranoRun{work.path(), raceArguments(i % 3)}));
+        runs.push_back(std::make_unique<KestranoProcess>(KestranoRun{work.path(), arguments("race", i % 3)}));
     for (auto& run : runs)
         EXPECT_EQ(run->wait().status, 0);
     expectOneWholeSet("six runs at once");
@@ -142,7 +116,7 @@ TEST(KestranoFaults, ConcurrentRunsNeverMix)
     // One run's renames slowed down (300 ms each), another run publishing in between.
     if (std::system("command -v strace >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "strace is not installed";
-    KestranoRun slow{work.path(), raceArguments(0)};
+    KestranoRun slow{work.path(), arguments("race", 0)};
     // The leak checker of sanitizer builds cannot run under a tracer.
     slow.wrapper = {"/usr/bin/strace", "-f", "-qq", "-o", "/dev/null", "-E", "ASAN_OPTIONS=detect_leaks=0",
                     "-e", "trace=rename,renameat2", "-e", "inject=rename:delay_exit=300000",
@@ -150,7 +124,7 @@ TEST(KestranoFaults, ConcurrentRunsNeverMix)
     KestranoProcess first(slow);
     for (int i = 0; i < 2000 && !hasTemporary(work / "race"); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_EQ(runKestrano(work, raceArguments(1)).status, 0);
+    EXPECT_EQ(runKestrano(work, arguments("race", 1)).status, 0);
     EXPECT_EQ(first.wait().status, 0);
     expectOneWholeSet("a slow publication");
 }
@@ -214,8 +188,14 @@ TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
         const char* message;
     };
     EarlierResults earlier;
+    // Entries that are not ours are never replaced.
+    fs::create_directories(earlier.work / "f/data/dataAng.dat");
+    writeBytes(earlier.work / "res/in/notes.txt", "mine");
+    const auto before = snapshot(earlier.work.path());
     for (const Case& c : std::vector<Case>{
              {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
+             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "f", "--set", "nBins=20"}, "holds dataAng.dat"},
+             {{"run", "in.pgm", "--out-dir", "res", "--overwrite"}, "notes.txt"},
              {{"run", "in.pgm", "--out-dir", "res", "--set", "nBins=20"}, "--overwrite"},
              {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
              {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
@@ -226,8 +206,14 @@ TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
         EXPECT_EQ(run.status, 2) << c.message;
         EXPECT_EQ(run.out, "") << c.message;
         EXPECT_TRUE(contains(run.err, c.message)) << run.err;
-        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << c.message;
+        EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{}) << c.message;
     }
+    // Once they are gone, --overwrite replaces our own results.
+    fs::remove(earlier.work / "res/in/notes.txt");
+    ASSERT_EQ(runKestrano(earlier.work, {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nBins=20"})
+                  .status, 0);
+    EXPECT_EQ(std::stoi(readBytes(earlier.work / "res/in/data/histoLen.dat")), 21);
+    EXPECT_EQ(namesIn(earlier.work / "res"), (Names{"in", "report.html", "summary.csv"}));
 }
 
 TEST(KestranoFaults, OutputLinksAndReadOnlyFolders)
@@ -253,3 +239,31 @@ TEST(KestranoFaults, OutputLinksAndReadOnlyFolders)
     EXPECT_TRUE(contains(run.err, "locked")) << run.err;
     EXPECT_EQ(namesIn(work / "locked"), Names{});
 }
+
+// Under a tight address-space limit a run may fail anywhere: loading Qt,
+// starting threads, reading, running or drawing. Wherever it fails it must end
+// with a message and leave no temporary file; it must never hang (Qt's drawing
+// threads once did, waiting for a thread that could not be created).
+#ifndef __SANITIZE_ADDRESS__  // the sanitizer reserves more address space than any limit here
+TEST(LowMemory, EveryLimitEndsWithAMessageAndNoTemporaries)
+{
+    TempFolder work;
+    // Large enough for Qt to split its image conversions across threads.
+    writeGreyImage(work / "bars.pgm", barsImage(512, 512));
+    for (long long mib = 76; mib <= 152; mib += 4) {
+        const std::string out = "out" + std::to_string(mib);
+        KestranoRun limited{work.path(), {"run", "bars.pgm", "--out-dir", out}};
+        limited.addressLimit = mib << 20;
+        const KestranoExit run = runKestrano(limited);
+        SCOPED_TRACE(std::to_string(mib) + " MiB: " + run.err);
+        if (run.status == 127 && run.err.find("error while loading shared libraries") != std::string::npos)
+            continue;  // the loader itself did not fit
+        ASSERT_TRUE(run.status == 0 || run.status == 2 || run.status == 3) << run.status;
+        if (run.status != 0) {
+            EXPECT_TRUE(contains(run.err, "kestrano: error: "));
+        }
+        for (const auto& entry : fs::recursive_directory_iterator(work.path()))
+            EXPECT_EQ(entry.path().filename().string().find("tmp-"), std::string::npos) << entry.path();
+    }
+}
+#endif

@@ -12,7 +12,12 @@
 #include <vector>
 
 #include "cli/sha256.h"
+#include "core/kestrano.h"
+#include "core/run_settings.h"
 #include "kestrano_process.h"
+#include "output/data_files.h"
+#include "output/histograms.h"
+#include "support/log_sink.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 
@@ -28,9 +33,14 @@ Json jsonFile(const std::string& path)
     return Json::parse(readBytes(path));
 }
 
+// Rows of fields as Python's csv module reads them.
 Json csvFile(const std::string& path)
 {
-    return Json::parse(csvAsJson(path));
+    TempFolder out;
+    const std::string command = "/usr/bin/python3 -c 'import csv,json,sys; "
+                                "print(json.dumps(list(csv.reader(open(sys.argv[1], newline=\"\")))))' '" +
+                                path + "' > '" + out / "rows.json" + "'";
+    return Json::parse(std::system(command.c_str()) == 0 ? readBytes(out / "rows.json") : "null");
 }
 
 std::vector<double> dataValues(const std::string& path)
@@ -191,51 +201,100 @@ TEST(ResultsFolder, StackPagesEqualSingleImages)
     EXPECT_EQ(namesIn(work / "one"), (Names{"report.html", "stack-p2", "summary.csv"}));
 }
 
-TEST(ResultsFolder, PixelSizeFromTiffTagsKeptInTheResultsFolderOnly)
+// The pixel size from TIFF tags, and --no-pictures, which leaves everything else as it was.
+TEST(ResultsFolder, PixelSizeFromTagsAndNoPictures)
 {
     TempFolder work;
-    GreyImage image = barsImage();
+    GreyImage image = barsImage(80, 96, 2);
     image.resolution = TiffResolution{20000.0, 20000.0, 3, ""};  // 20000 pixels per cm: 0.5 um
     writeGreyImage(work / "a.tif", image);
-    ASSERT_EQ(runKestrano(work, {"run", "a.tif", "--out-dir", "out"}).status, 0);
-    const Json size = jsonFile(work / "out/a/run.json")["pixel_size"];
+    const KestranoExit full = runKestrano(work, {"run", "a.tif", "--out-dir", "full"});
+    const KestranoExit bare = runKestrano(work, {"run", "a.tif", "--out-dir", "bare", "--no-pictures"});
+    ASSERT_EQ(full.status, 0) << full.err;
+    ASSERT_EQ(bare.status, 0) << bare.err;
+    const Json size = jsonFile(work / "full/a/run.json")["pixel_size"];
     EXPECT_EQ(size["unit"], "um");
     EXPECT_DOUBLE_EQ(size["x"].get<double>(), 0.5);
-    const Json segments = csvFile(work / "out/a/segments.csv");
+    const Json segments = csvFile(work / "full/a/segments.csv");
     ASSERT_GT(segments.size(), 1u);
     expectNear(segments[1][8], 0.5 * std::stod(segments[1][6].get<std::string>()), 1e-12);
     std::vector<std::string> warnings;
-    const GreyImage painted = readGreyImage(work / "out/a/lines.tif", warnings);
+    const GreyImage painted = readGreyImage(work / "full/a/lines.tif", warnings);
     ASSERT_TRUE(painted.pixelScale.has_value());
     EXPECT_DOUBLE_EQ(painted.pixelScale->x, 0.5);
     // -o writes the bytes it always wrote: no resolution tags.
     ASSERT_EQ(runKestrano(work, {"run", "a.tif", "-o", "plain.tif"}).status, 0);
     EXPECT_FALSE(readGreyImage(work / "plain.tif", warnings).resolution.has_value());
-}
 
-TEST(ResultsFolder, WithoutPicturesEverythingElseIsTheSame)
-{
-    TempFolder work;
-    writeGreyImage(work / "a.pgm", barsImage(80, 96, 2));
-    const KestranoExit full = runKestrano(work, {"run", "a.pgm", "--out-dir", "full"});
-    const KestranoExit bare = runKestrano(work, {"run", "a.pgm", "--out-dir", "bare", "--no-pictures"});
-    ASSERT_EQ(full.status, 0) << full.err;
-    ASSERT_EQ(bare.status, 0) << bare.err;
     EXPECT_EQ(bare.err, full.err);  // no note from Qt about missing pictures
     EXPECT_EQ(bare.out, full.out);
     auto pictures = snapshot(work / "full/a");
-    const auto tables = snapshot(work / "bare/a");
-    for (const char* name : {"overlay.png", "lengths.svg", "angles.svg"})
+    auto tables = snapshot(work / "bare/a");
+    for (const char* name : {"overlay.png", "lengths.svg", "angles.svg", "run.json"})
         EXPECT_EQ(pictures.erase(name), 1u) << name;
-    pictures.erase("run.json");
-    auto without = tables;
-    without.erase("run.json");
-    EXPECT_EQ(without, pictures);
+    tables.erase("run.json");
+    EXPECT_EQ(tables, pictures);
     Names listed;
     const Json record = jsonFile(work / "bare/a/run.json");
     for (const Json& output : record["outputs"])
         listed.push_back(output["path"]);
-    EXPECT_EQ(listed, (Names{"lines.pgm", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
+    EXPECT_EQ(listed, (Names{"lines.tif", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
                              "data/histoAng.dat", "segments.csv", "log.txt"}));
     EXPECT_NE(readBytes(work / "bare/report.html").find("no overlay"), std::string::npos);
+}
+
+// What only the built binary shows: its exit statuses, its standard output as
+// a whole and the files it leaves, against the pipeline run in-process.
+TEST(KestranoProcess, PrintsAndWritesWhatThePipelineGivesInProcess)
+{
+    // The list as the plug-in builds it, with nAng from the later --set.
+    const std::int32_t position[3] = {0, 0, 0};
+    ParamList list = startParamList({{"nAng", "64"}}, position);
+    addDialogValues(list, DialogValues{});
+    const GreyImage image = barsImage();
+    LogSink log;
+    RunOptions options;
+    options.log = &log;
+    const RunResult expected = run(image.pixels.data(), image.rows, image.cols, list, options);
+    ASSERT_GT(expected.lines.size(), 0u);
+    const Names dataFiles = {"dataAng.dat", "dataLen.dat", "histoAng.dat", "histoLen.dat"};
+
+    TempFolder work, reference;
+    writeLengthData(expected.lines, reference / "dataLen.dat");
+    writeAngleData(expected.lines, reference / "dataAng.dat");
+    writeHistogram(expected.lengthHistogram, reference / "histoLen.dat");
+    writeHistogram(expected.angleHistogram, reference / "histoAng.dat");
+    writeGreyImage(work / "bars.tif", image);
+    const KestranoExit done = runKestrano(
+        work, {"run", "bars.tif", "--set", "nAng=32", "--set", "nAng=64", "-o", "out.tif", "--data-dir", "d"});
+    ASSERT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(done.out, log.text());
+    EXPECT_EQ(done.err, "");
+    std::vector<std::string> warnings;
+    EXPECT_EQ(readGreyImage(work / "out.tif", warnings).pixels, expected.image);
+    EXPECT_EQ(namesIn(work / "d"), Names{"data"});  // staging folder removed
+    ASSERT_EQ(namesIn(work / "d/data"), dataFiles);
+    for (const std::string& name : dataFiles)
+        EXPECT_EQ(readBytes(work / ("d/data/" + name)), readBytes(reference / name)) << name;
+
+    // Without -o: nothing but the data files, in the working folder.
+    const KestranoExit noOutput = runKestrano(work, {"run", "bars.tif", "--no-smoothing"});
+    EXPECT_EQ(noOutput.status, 0);
+    EXPECT_NE(noOutput.err.find("no output image is written"), std::string::npos);
+    EXPECT_EQ(namesIn(work / "data"), dataFiles);
+
+    // A failing run: status 3, the pipeline's lines up to the failure, the earlier image untouched.
+    const std::string before = readBytes(work / "out.tif");
+    const KestranoExit failed = runKestrano(work, {"run", "bars.tif", "--set", "th=abc", "-o", "out.tif"});
+    EXPECT_EQ(failed.status, 3);
+    EXPECT_NE(failed.err.find("invalid stoi argument"), std::string::npos) << failed.err;
+    EXPECT_EQ(failed.out.substr(failed.out.size() - 14), "Umbralizacion\n");
+    EXPECT_EQ(readBytes(work / "out.tif"), before);
+    EXPECT_EQ(namesIn(work.path()), (Names{"bars.tif", "d", "data", "out.tif"}));
+
+    EXPECT_EQ(runKestrano(work, {"--version"}).out, std::string("kestrano ") + KESTRANO_VERSION + "\n");
+    const KestranoExit help = runKestrano(work, {"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("nAng        128"), std::string::npos);
+    EXPECT_EQ(runKestrano(work, {"run"}).status, 2);
 }
