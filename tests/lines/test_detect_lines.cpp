@@ -12,6 +12,7 @@
 #include "lines/detect_lines.h"
 #include "lines/trace_line_reference.h"
 #include "support/log_sink.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -53,12 +54,9 @@ TEST(DetectLines, RefusedStepsAndNothingToTrace)
     LabelImage img = threeBars(), empty(16, 12);
     const auto before = img.pixels;
     LogSink out;
-    try {
-        detectLines(img.pixels.data(), img.size, 0, 128, 20, 10, 100000, out);
-        FAIL() << "speed 0 accepted";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "speed must be at least 1 (got 0)");
-    }
+    EXPECT_EQ(thrownMessage<std::invalid_argument>(
+                  [&] { detectLines(img.pixels.data(), img.size, 0, 128, 20, 10, 100000, out); }),
+              "speed must be at least 1 (got 0)");
     EXPECT_THROW(detectLines(img.pixels.data(), img.size, 2, -3, 20, 10, 100000, out),
                  std::invalid_argument);
     EXPECT_EQ(out.text(), "");  // refused before anything

@@ -11,6 +11,7 @@
 #include "support/temp_folder.h"
 #include "core/angles.h"
 #include "output/histograms.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -93,18 +94,10 @@ TEST(Histograms, UpToOneEightiethBinsAnAngleOnAnEdgeGoesDown)
 
 TEST(Histograms, ValuesOutsideTheBinsAreRefused)
 {
-    try {
-        lengthHistogram(lines({5.0}), 0);
-        FAIL() << "expected std::invalid_argument";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "nBins must be at least 1 (got 0)");
-    }
+    EXPECT_EQ(thrownMessage<std::invalid_argument>([] { lengthHistogram(lines({5.0}), 0); }),
+              "nBins must be at least 1 (got 0)");
     EXPECT_THROW(lengthHistogram(lines({40.0, -0.5}), 10), std::out_of_range);
     EXPECT_THROW(angleHistogram(lines({182.5}, true), 181), std::out_of_range);
-    try {
-        angleHistogram(lines({200.0}, true), 10);
-        FAIL() << "expected std::out_of_range";
-    } catch (const std::out_of_range& e) {
-        EXPECT_STREQ(e.what(), "line angle (degrees) 200 falls outside the histogram bins (0..10)");
-    }
+    EXPECT_EQ(thrownMessage<std::out_of_range>([] { angleHistogram(lines({200.0}, true), 10); }),
+              "line angle (degrees) 200 falls outside the histogram bins (0..10)");
 }

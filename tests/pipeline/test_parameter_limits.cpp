@@ -7,22 +7,9 @@
 
 #include "core/kestrano.h"
 #include "pipeline/parameter_limits.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
-
-namespace {
-
-std::string refusal(const ParamList& params)
-{
-    try {
-        checkParameterLimits(params);
-    } catch (const std::invalid_argument& error) {
-        return error.what();
-    }
-    return "";
-}
-
-}  // namespace
 
 TEST(ParameterLimits, ValuesThatWouldHangOrOverflowAreRefusedOnlyWhereTheyAreUsed)
 {
@@ -47,7 +34,7 @@ TEST(ParameterLimits, ValuesThatWouldHangOrOverflowAreRefusedOnlyWhereTheyAreUse
         {{{"dl", "t"}, {"nAng", "0"}, {"nBins", "-3"}}, ""},
     };
     for (const auto& [params, expected] : cases)
-        EXPECT_EQ(refusal(params), expected) << (expected.empty() ? "accepted list refused" : expected);
+        EXPECT_EQ(thrownMessage<std::invalid_argument>([&] { checkParameterLimits(params); }), expected) << (expected.empty() ? "accepted list refused" : expected);
 }
 
 // The run checks first, before printing anything.
@@ -57,11 +44,8 @@ TEST(ParameterLimits, TheRunChecksBeforePrinting)
     std::ostringstream log;
     RunOptions options;
     options.log = &log;
-    try {
-        run(pixels.data(), 4, 4, {{"tipoOutput", "n"}, {"nIts", "200000"}}, options);
-        ADD_FAILURE() << "nIts = 200000 ran";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_EQ(std::string(error.what()), "nIts = 200000 is outside the accepted range (at most 100000)");
-    }
+    EXPECT_EQ(thrownMessage<std::invalid_argument>(
+                  [&] { run(pixels.data(), 4, 4, {{"tipoOutput", "n"}, {"nIts", "200000"}}, options); }),
+              "nIts = 200000 is outside the accepted range (at most 100000)");
     EXPECT_EQ(log.str(), "");
 }

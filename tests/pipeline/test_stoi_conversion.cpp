@@ -5,24 +5,9 @@
 #include <utility>
 
 #include "pipeline/stoi_conversion.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
-
-namespace {
-
-std::string failureText(const std::string& text)
-{
-    try {
-        stoiArgument(text);
-    } catch (const std::invalid_argument& e) {
-        return std::string("invalid_argument: ") + e.what();
-    } catch (const std::out_of_range& e) {
-        return std::string("out_of_range: ") + e.what();
-    }
-    return "no failure";
-}
-
-}  // namespace
 
 TEST(StoiArgument, ReadsLeadingNumberAndIgnoresTheRest)
 {
@@ -38,7 +23,8 @@ TEST(StoiArgument, ReadsLeadingNumberAndIgnoresTheRest)
 TEST(StoiArgument, NoDigitIsInvalidAndBeyondThirtyTwoBitsOutOfRange)
 {
     for (const char* text : {"", "abc", " ", "-", "+", "- 5", "+-1", ".5", "t"})
-        EXPECT_EQ(failureText(text), "invalid_argument: invalid stoi argument") << '"' << text << '"';
+        EXPECT_EQ(thrownMessage<std::invalid_argument>([&] { stoiArgument(text); }), "invalid stoi argument")
+            << '"' << text << '"';
     for (const char* text : {"99999999999", "2147483648", "-2147483649", "123456789012345678901234567890"})
-        EXPECT_EQ(failureText(text), "out_of_range: stoi argument out of range") << text;
+        EXPECT_EQ(thrownMessage<std::out_of_range>([&] { stoiArgument(text); }), "stoi argument out of range") << text;
 }

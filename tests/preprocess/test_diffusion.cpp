@@ -17,6 +17,7 @@
 #include "preprocess/diffusion_rows.h"
 #include "preprocess/pixel_conversions.h"
 #include "support/log_sink.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -112,13 +113,9 @@ TEST(AnisotropicDiffusion, PrintsSettingsAndRejectsOtherOptions)
     const char* settings =
         "Anisotropico devuelve float\niteraciones -3\nopcion 1\nkappa 2000\ndelta_t 0.14\n";
     EXPECT_EQ(out.text(), settings);
-    try {
-        anisotropicDiffusion(pixels.data(), {2, 2}, 5, 2, 2000, 0.14, out);
-        FAIL() << "option 2 accepted";
-    } catch (const std::invalid_argument& e) {
-        EXPECT_STREQ(e.what(), "anisotropic diffusion: option 2 is not supported; only option 1 "
-                               "(exponential conduction)");
-    }
+    EXPECT_EQ(thrownMessage<std::invalid_argument>(
+                  [&] { anisotropicDiffusion(pixels.data(), {2, 2}, 5, 2, 2000, 0.14, out); }),
+              "anisotropic diffusion: option 2 is not supported; only option 1 (exponential conduction)");
     EXPECT_EQ(out.text(), settings);  // refused before printing
 }
 

@@ -6,6 +6,7 @@
 
 #include "regions/labelling.h"
 #include "support/log_sink.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -82,12 +83,9 @@ TEST(Labelling, SixteenBitLabelsRunOutAfterTheLastOne)
     Image fits = im;
     EXPECT_EQ(labelRegions(fits.data(), ImageSize{1, 2 * regions}, 255, quietLog()).labels.back(), 65535u);
     const Image before = im;
-    try {
-        labelRegions(im.data(), ImageSize{1, 2 * regions + 1}, 255, quietLog());
-        FAIL() << "expected std::overflow_error";
-    } catch (const std::overflow_error& e) {
-        EXPECT_STREQ(e.what(), "too many regions to label: more than 65280 separate regions "
-                               "(16-bit labels 256..65535); raise the threshold or smooth the image");
-    }
+    EXPECT_EQ(thrownMessage<std::overflow_error>(
+                  [&] { labelRegions(im.data(), ImageSize{1, 2 * regions + 1}, 255, quietLog()); }),
+              "too many regions to label: more than 65280 separate regions "
+              "(16-bit labels 256..65535); raise the threshold or smooth the image");
     EXPECT_EQ(im, before);
 }
