@@ -44,30 +44,19 @@ std::vector<std::uint16_t> unevenImage(int rows, int cols)
     return img;
 }
 
-ParamList dialogList(const DialogValues& values)
-{
-    const std::int32_t origin[3] = {0, 0, 0};
-    ParamList list = startParamList({}, origin);
-    addDialogValues(list, values);
-    return list;
-}
-
 }  // namespace
 
 TEST(ThreadCounts, SameImageLinesAndPrintedLinesForEveryCount)
 {
     const int rows = 120, cols = 200;
     const std::vector<std::uint16_t> img = unevenImage(rows, cols);
-    DialogValues plain;
+    DialogValues plain, dense;
     plain.gradientOn = false;
-    DialogValues dense;
-    dense.minSize = 5;
-    dense.nAng = 90;
-    dense.speed = 1;
-    dense.lMinLine = 15;
-    dense.nIts = 4;
+    dense.minSize = 5, dense.nAng = 90, dense.speed = 1, dense.lMinLine = 15, dense.nIts = 4;
+    const std::int32_t origin[3] = {0, 0, 0};
     for (const DialogValues& values : {plain, dense}) {
-        const ParamList list = dialogList(values);
+        ParamList list = startParamList({}, origin);
+        addDialogValues(list, values);
         std::ostringstream firstLog;
         const RunResult first = run(img.data(), rows, cols, list, RunOptions{&firstLog, 1});
         ASSERT_GT(first.detection.candidates, 100u) << firstLog.str().substr(0, 600);

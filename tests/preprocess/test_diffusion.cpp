@@ -15,7 +15,6 @@
 #include "preprocess/anisotropic_diffusion.h"
 #include "preprocess/diffusion_reference.h"
 #include "preprocess/diffusion_rows.h"
-#include "preprocess/pixel_conversions.h"
 #include "support/log_sink.h"
 #include "support/thrown_message.h"
 
@@ -92,13 +91,9 @@ void expectSameIterations(const Case& test, const std::vector<std::int32_t>& cut
                         test.deltaT);
         expected.swap(expectedNext);
         got.swap(gotNext);
-        int wrong = 0;
-        for (std::size_t i = 0; i < got.size(); ++i) {
-            if (bits(got[i]) != bits(expected[i]) && ++wrong <= 5)
-                ADD_FAILURE() << test.name << ", iteration " << it << ", pixel " << i << ": "
-                              << got[i] << " instead of " << expected[i];
-        }
-        ASSERT_EQ(wrong, 0);
+        for (std::size_t i = 0; i < got.size(); ++i)
+            ASSERT_EQ(bits(got[i]), bits(expected[i]))
+                << test.name << ", iteration " << it << ", pixel " << i << ": " << got[i] << " instead of " << expected[i];
     }
 }
 
@@ -126,7 +121,6 @@ TEST(AnisotropicDiffusion, WorkedExamplesOnThreeAndFiveSquare)
     EXPECT_EQ(std::vector<double>(bright.begin(), bright.end()),
               (std::vector<double>{corner, edge, corner, edge, 190.66696166992188, edge, corner,
                                    edge, corner}));
-    EXPECT_EQ(floatToPixels(bright.data(), 9), (Pixels{89, 97, 89, 97, 190, 97, 89, 97, 89}));
 
     Pixels spot(25, 0);
     spot[12] = 1000;
@@ -134,12 +128,11 @@ TEST(AnisotropicDiffusion, WorkedExamplesOnThreeAndFiveSquare)
                                    {322.0171813964844, 106.92294311523438, 56.74494171142578}};
     for (int iterations : {1, 2}) {
         const auto result = diffuse(spot, {5, 5}, iterations);
-        const auto px = floatToPixels(result.data(), 25);
         const double* e = expected[iterations - 1];
         for (int i = 0; i < 25; ++i) {
             const int dr = std::abs(i / 5 - 2), dc = std::abs(i % 5 - 2);
             if (dr == 2 || dc == 2)
-                EXPECT_TRUE(std::isnan(result[i]) && px[i] == 0) << i;
+                EXPECT_TRUE(std::isnan(result[i])) << i;
             else
                 EXPECT_EQ(double(result[i]), e[dr + dc]) << i << " after " << iterations;
         }
