@@ -253,9 +253,7 @@ TEST(KestranoProcess, PrintsAndWritesWhatThePipelineGivesInProcess)
     addDialogValues(list, DialogValues{});
     const GreyImage image = barsImage();
     LogSink log;
-    RunOptions options;
-    options.log = &log;
-    const RunResult expected = run(image.pixels.data(), image.rows, image.cols, list, options);
+    const RunResult expected = run(image.pixels.data(), image.rows, image.cols, list, RunOptions{&log, 0});
     ASSERT_GT(expected.lines.size(), 0u);
     const Names dataFiles = {"dataAng.dat", "dataLen.dat", "histoAng.dat", "histoLen.dat"};
 

@@ -15,6 +15,7 @@
 #include "imageio/crafted_files.h"
 #include "imageio/image_file.h"
 #include "support/temp_folder.h"
+#include "support/thrown_message.h"
 #include "support/tiff_writer.h"
 
 using namespace kestrano;
@@ -59,11 +60,7 @@ Read read(const std::string& path, std::size_t page = 0, bool rescale = false, b
     options.rescale = rescale;
     if (watchStderr)
         testing::internal::CaptureStderr();
-    try {
-        result.image = readGreyImage(path, result.warnings, options);
-    } catch (const ImageFileError& error) {
-        result.error = error.what();
-    }
+    result.error = thrownMessage<ImageFileError>([&] { result.image = readGreyImage(path, result.warnings, options); });
     if (watchStderr) {
         EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
     }
