@@ -3,7 +3,6 @@
 #include <cmath>
 #include <filesystem>
 #include <stdexcept>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -34,6 +33,18 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
     const LineGroups four = lines({3.2, 7.9, 15.0, 40.6});
     LineGroups angles = lines({0.0, 18.5, 179.9}, true);
     angles[0].push_back(segment(1, 1, std::acos(-1.0) / 10, 1));  // just below 18 degrees
+    // Angles of exactly 60 and 179 degrees: up to 180 bins an edge belongs to
+    // the bin below it, above 180 each degree starts its own bin.
+    LineGroups edges;
+    for (const double degrees : {60.0, 179.0}) {
+        double a = degrees * 3.1415926536 / 180.0;
+        while (toDegrees(a) < degrees)
+            a = std::nextafter(a, 10.0);
+        while (toDegrees(a) > degrees)
+            a = std::nextafter(a, 0.0);
+        ASSERT_EQ(toDegrees(a), degrees);
+        edges[0].push_back(segment(1, 1, a, 1));
+    }
     struct Case {
         Histogram h;
         int bins, width;
@@ -45,6 +56,8 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
         {angleHistogram(angles, 10), 10, 18, {{0, 2}, {1, 1}, {9, 1}}},
         {angleHistogram(angles, 360), 360, 1, {{0, 1}, {17, 1}, {18, 1}, {179, 1}}},
         {lengthHistogram(LineGroups{}, 4), 4, 1, {}},
+        {angleHistogram(edges, 180), 180, 1, {{59, 1}, {178, 1}}},
+        {angleHistogram(edges, 90), 90, 2, {{29, 1}, {89, 1}}},
     };
     for (const Case& c : cases) {
         std::vector<std::int32_t> edges, counts(std::size_t(c.bins) + 1, 0);
@@ -60,6 +73,9 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
     EXPECT_EQ(rounded.binValues.back(), 14);
     EXPECT_EQ(rounded.binCounts.back(), 1);
     EXPECT_EQ(angleHistogram(LineGroups{}, 39).binValues.back(), 179);
+    std::vector<std::int32_t> counts181(182, 0);
+    counts181[60] = counts181[179] = 1;
+    EXPECT_EQ(angleHistogram(edges, 181).binCounts, counts181);
 
     TempFolder dir;
     std::ofstream(dir / "histoLen.dat") << std::string(500, 'x');
@@ -68,29 +84,6 @@ TEST(Histograms, ScaledOrOnePixelBinsForLengthsAndAngles)
               "11\n0\t0\n4\t1\n8\t0\n12\t1\n16\t0\n20\t0\n24\t0\n28\t0\n32\t0\n36\t0\n40\t1\n");
     writeHistogram(cases[0].h, dir / "data/histoLen.dat");
     EXPECT_FALSE(std::filesystem::exists(dir / "data/histoLen.dat"));
-}
-
-TEST(Histograms, UpToOneEightiethBinsAnAngleOnAnEdgeGoesDown)
-{
-    // An angle of exactly 60 and 179 degrees: up to 180 bins an edge belongs
-    // to the bin below it, above 180 each degree starts its own bin.
-    const auto exactly = [](double degrees) {
-        double a = degrees * 3.1415926536 / 180.0;
-        while (toDegrees(a) < degrees)
-            a = std::nextafter(a, 10.0);
-        while (toDegrees(a) > degrees)
-            a = std::nextafter(a, 0.0);
-        return segment(1, 1, a, 1);
-    };
-    const LineGroups edges{{0, {exactly(60.0), exactly(179.0)}}};
-    ASSERT_EQ(toDegrees(groupAt(edges, 0)[0].angle()), 60.0);
-    ASSERT_EQ(toDegrees(groupAt(edges, 0)[1].angle()), 179.0);
-    for (const auto& [bins, low, high] : {std::tuple{180, 59, 178}, std::tuple{181, 60, 179}, std::tuple{90, 29, 89}}) {
-        std::vector<std::int32_t> counts(std::size_t(bins) + 1, 0);
-        ++counts[std::size_t(low)];
-        ++counts[std::size_t(high)];
-        EXPECT_EQ(angleHistogram(edges, bins).binCounts, counts) << bins << " bins";
-    }
 }
 
 TEST(Histograms, ValuesOutsideTheBinsAreRefused)
