@@ -140,14 +140,18 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
         EXPECT_EQ(readBytes(work / ("again/a/" + name)), readBytes(work / ("out/a/" + name))) << name;
 }
 
-TEST(ResultsFolder, JobsChangeNothingButTimes)
+// The pages of a stack give what the same images give alone, and --jobs changes nothing but the times.
+TEST(ResultsFolder, StackPagesEqualSingleImagesWhateverTheJobs)
 {
     TempFolder work;
-    Names inputs;
-    for (int i = 0; i < 4; ++i) {
-        inputs.push_back("img" + std::to_string(i) + ".pgm");
-        writeGreyImage(work / inputs.back(), barsImage(70 + 4 * i, 96, 3 * i));
+    std::vector<GreyImage> pages;
+    Names inputs = {"stack.tif"};
+    for (int i = 0; i < 3; ++i) {
+        pages.push_back(barsImage(70 + 4 * i, 96, 5 * i));
+        inputs.push_back("p" + std::to_string(i + 1) + ".tif");
+        writeStack(work / inputs.back(), {pages.back()});
     }
+    writeStack(work / "stack.tif", pages);
     std::map<std::string, std::map<std::string, std::string>> folders;
     std::string firstOut;
     for (const std::string jobs : {"1", "3"}) {
@@ -174,28 +178,16 @@ TEST(ResultsFolder, JobsChangeNothingButTimes)
         }
         folders[jobs] = files;
     }
-    EXPECT_EQ(folders["1"].size(), 4u * 13u + 2u);  // per image: 11 files, its folder and data/
+    EXPECT_EQ(folders["1"].size(), 6u * 13u + 2u);  // per image: 11 files, its folder and data/
     EXPECT_EQ(folders["1"], folders["3"]);
-}
-
-TEST(ResultsFolder, StackPagesEqualSingleImages)
-{
-    TempFolder work;
-    std::vector<GreyImage> pages;
-    for (int i = 0; i < 3; ++i) {
-        pages.push_back(barsImage(72, 96, 5 * i));
-        writeStack(work / ("p" + std::to_string(i + 1) + ".tif"), {pages.back()});
-    }
-    writeStack(work / "stack.tif", pages);
-    ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--out-dir", "s"}).status, 0);
-    ASSERT_EQ(runKestrano(work, {"run", "p1.tif", "p2.tif", "p3.tif", "--out-dir", "singles"}).status, 0);
-    EXPECT_EQ(namesIn(work / "s"), (Names{"report.html", "stack-p1", "stack-p2", "stack-p3", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "j1"),
+              (Names{"p1", "p2", "p3", "report.html", "stack-p1", "stack-p2", "stack-p3", "summary.csv"}));
     for (const char* name : {"lines.tif", "data/dataLen.dat", "data/histoAng.dat", "segments.csv", "log.txt"})
         for (int i = 1; i <= 3; ++i)
-            EXPECT_EQ(readBytes(work / ("s/stack-p" + std::to_string(i) + "/" + name)),
-                      readBytes(work / ("singles/p" + std::to_string(i) + "/" + name)))
+            EXPECT_EQ(readBytes(work / ("j1/stack-p" + std::to_string(i) + "/" + name)),
+                      readBytes(work / ("j1/p" + std::to_string(i) + "/" + name)))
                 << name << " page " << i;
-    EXPECT_EQ(jsonFile(work / "s/stack-p2/run.json")["input"]["page"], 2);
+    EXPECT_EQ(jsonFile(work / "j1/stack-p2/run.json")["input"]["page"], 2);
 
     ASSERT_EQ(runKestrano(work, {"run", "stack.tif", "--pages", "2", "--out-dir", "one"}).status, 0);
     EXPECT_EQ(namesIn(work / "one"), (Names{"report.html", "stack-p2", "summary.csv"}));
