@@ -15,13 +15,6 @@ using namespace kestrano;
 
 namespace {
 
-LineGroups groupsOf(std::vector<StraightLine> lines)
-{
-    LineGroups groups;
-    groups[0] = LineList(lines.begin(), lines.end());
-    return groups;
-}
-
 SegmentRow rowWith(double angleDeg, double length, bool border = false)
 {
     SegmentRow row;
@@ -37,7 +30,7 @@ TEST(SegmentTable, EndPointsAreTheFirstAndLastPaintedPixels)
 {
     StraightLine line = segment(10.9, 5.2, 0.0, 3.0);
     line.setLabel(300);
-    const std::vector<SegmentRow> rows = segmentRows(groupsOf({line}), 20, 30, PixelScale{});
+    const std::vector<SegmentRow> rows = segmentRows(LineGroups{{0, {line}}}, 20, 30, PixelScale{});
     ASSERT_EQ(rows.size(), 1u);
     EXPECT_EQ(rows[0].segment, 1);
     EXPECT_EQ(rows[0].label, 300u);
@@ -52,10 +45,10 @@ TEST(SegmentTable, EndPointsAreTheFirstAndLastPaintedPixels)
     for (int i = 0; i < 300; ++i) {
         const double x = where(random), y = where(random), a = angle(random);
         const StraightLine l = segment(x, y, a, length(random));
-        const SegmentRow row = segmentRows(groupsOf({l}), 120, 120, PixelScale{})[0];
+        const SegmentRow row = segmentRows(LineGroups{{0, {l}}}, 120, 120, PixelScale{})[0];
         std::vector<std::uint16_t> canvas(120 * 120, 0);
         canvas[0] = 1000;  // brightest value: lines are painted at 850
-        paintLines(canvas.data(), ImageSize{120, 120}, groupsOf({l}), 'c', quietLog());
+        paintLines(canvas.data(), ImageSize{120, 120}, LineGroups{{0, {l}}}, 'c', quietLog());
         EXPECT_EQ(canvas[row.y1 * 120 + row.x1], 850) << i;
         EXPECT_EQ(canvas[row.y2 * 120 + row.x2], 850) << i;
     }
@@ -71,7 +64,7 @@ TEST(SegmentTable, BorderMarginAndPhysicalLength)
     const Case cases[] = {{3, 3, 0.0, 5, false}, {2, 8, 0.0, 5, true},   {8, 2, 0.0, 5, true},
                           {20, 8, 0.0, 8, true}, {20, 8, 0.0, 7, false}, {8, 10, kPi / 2, 8, true}};
     for (const Case& c : cases)
-        EXPECT_EQ(segmentRows(groupsOf({segment(c.x, c.y, c.angle, c.length)}), 20, 30, PixelScale{})[0]
+        EXPECT_EQ(segmentRows(LineGroups{{0, {segment(c.x, c.y, c.angle, c.length)}}}, 20, 30, PixelScale{})[0]
                       .touchesBorder,
                   c.border)
             << c.x << "," << c.y << " length " << c.length;
@@ -79,7 +72,7 @@ TEST(SegmentTable, BorderMarginAndPhysicalLength)
     // Non-square pixels: a row-wise segment takes the pixel width, a column-wise one its height.
     const PixelScale scale{0.5, 2.0, "um", "test"};
     const auto lengthAt = [&](double angle) {
-        return segmentRows(groupsOf({segment(5, 5, angle, 10)}), 50, 50, scale)[0].length;
+        return segmentRows(LineGroups{{0, {segment(5, 5, angle, 10)}}}, 50, 50, scale)[0].length;
     };
     EXPECT_DOUBLE_EQ(lengthAt(0.0), 5.0);
     EXPECT_NEAR(lengthAt(kPi / 2), 20.0, 1e-9);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <numeric>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -23,8 +24,7 @@ ParamList baseList()
 std::vector<std::uint16_t> ramp100()
 {
     std::vector<std::uint16_t> v(100);
-    for (int i = 0; i < 100; ++i)
-        v[i] = static_cast<std::uint16_t>(i);
+    std::iota(v.begin(), v.end(), 0);
     return v;
 }
 
@@ -127,10 +127,7 @@ TEST(RunPipeline, GradientReadsSpreadThenWindowAndWritesTruncatedMagnitudes)
     EXPECT_EQ(o.printed.substr(0, 22), "Tipo Salida: n\ns: 1, 2");
     // The gradient leaves 0, 18, 50, 62 in every row; the stretch follows.
     std::vector<std::uint16_t> expected = {0, 18, 50, 62, 0, 18, 50, 62, 0, 18, 50, 62};
-    {
-        LogSink quiet;
-        stretchContrast(expected.data(), ImageSize{3, 4}, 0, 255, 5, quiet);
-    }
+    stretchContrast(expected.data(), ImageSize{3, 4}, 0, 255, 5, quietLog());
     EXPECT_EQ(o.pixels, expected);
 }
 

@@ -69,10 +69,9 @@ TEST(ThreadCounts, SameImageLinesAndPrintedLinesForEveryCount)
             EXPECT_EQ(other.detection.candidates, first.detection.candidates);
             ASSERT_EQ(other.lines.size(), first.lines.size());
             for (const auto& [group, lines] : first.lines) {
-                const LineList& again = groupAt(other.lines, group);
-                ASSERT_EQ(again.size(), lines.size());
+                ASSERT_EQ(groupAt(other.lines, group).size(), lines.size());
                 for (std::size_t i = 0; i < lines.size(); ++i)
-                    EXPECT_EQ(again[i].x2(), lines[i].x2());
+                    EXPECT_EQ(groupAt(other.lines, group)[i].x2(), lines[i].x2());
             }
             EXPECT_EQ(other.lengthHistogram.binCounts, first.lengthHistogram.binCounts);
         }

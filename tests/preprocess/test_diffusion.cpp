@@ -27,8 +27,7 @@ using Pixels = std::vector<std::uint16_t>;
 std::vector<float> diffuse(const Pixels& pixels, ImageSize size, int iterations,
                            std::int32_t kappa = 2000, double deltaT = 0.14, int threads = 1)
 {
-    LogSink quiet;
-    return anisotropicDiffusion(pixels.data(), size, iterations, 1, kappa, deltaT, quiet, threads);
+    return anisotropicDiffusion(pixels.data(), size, iterations, 1, kappa, deltaT, quietLog(), threads);
 }
 
 // Every NaN compares as one pattern: which of two NaN operands an addition
