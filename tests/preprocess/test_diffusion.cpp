@@ -45,8 +45,7 @@ enum class Content { Uniform16Bit, ZeroAreasAndSpikes, AnyFloat };
 std::vector<float> makeImage(Content content, std::int32_t rows, std::int32_t cols)
 {
     std::mt19937 random(5);
-    std::uniform_int_distribution<int> level(0, 65535);
-    std::uniform_int_distribution<int> percent(0, 99);
+    std::uniform_int_distribution<int> level(0, 65535), percent(0, 99);
     const float odd[] = {0.0f, -0.0f, -1.0f, -3.5e4f, 1e-42f, 3e38f, 65535.0f,
                          std::numeric_limits<float>::infinity(),
                          std::numeric_limits<float>::quiet_NaN()};
@@ -78,8 +77,7 @@ struct Case {
 void expectSameIterations(const Case& test, const std::vector<std::int32_t>& cuts)
 {
     const reference::FluxWeights w{1.0f, 1.0f, 0.5f};
-    std::vector<float> expected = makeImage(test.content, test.rows, test.cols);
-    std::vector<float> got = expected;
+    std::vector<float> expected = makeImage(test.content, test.rows, test.cols), got = expected;
     std::vector<float> expectedNext(expected.size()), gotNext(got.size());
     for (int it = 1; it <= 3; ++it) {
         reference::diffuseOnce(expected.data(), expectedNext.data(), test.rows, test.cols,
@@ -104,8 +102,7 @@ TEST(AnisotropicDiffusion, PrintsSettingsAndRejectsOtherOptions)
     LogSink out;
     EXPECT_EQ(anisotropicDiffusion(pixels.data(), {2, 2}, -3, 1, 2000, 0.14, out),
               (std::vector<float>{0.0f, 7.0f, 65535.0f, 12.0f}));
-    const char* settings =
-        "Anisotropico devuelve float\niteraciones -3\nopcion 1\nkappa 2000\ndelta_t 0.14\n";
+    const char* settings = "Anisotropico devuelve float\niteraciones -3\nopcion 1\nkappa 2000\ndelta_t 0.14\n";
     EXPECT_EQ(out.text(), settings);
     EXPECT_EQ(thrownMessage<std::invalid_argument>(
                   [&] { anisotropicDiffusion(pixels.data(), {2, 2}, 5, 2, 2000, 0.14, out); }),
