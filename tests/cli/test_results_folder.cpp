@@ -1,6 +1,7 @@
 // The results folder of --out-dir, read back with real parsers: segments.csv
 // and summary.csv through Python's csv module, run.json through nlohmann-json.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -66,12 +67,16 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
     writeGreyImage(work / "a.tif", barsImage());
     writeGreyImage(work / "c.png", barsImage(80, 90, 6));
     writeBytes(work / "garbage.tif", "II*\0garbage");
-    const KestranoExit run = runKestrano(work, {"run", "a.tif", "missing.tif", "garbage.tif", "c.png", "--out-dir",
-                                                "out", "--pixel-size", "0.5um", "--jobs", "1"});
+    writeBytes(work / "bomb.pgm", "P5\n20000 20000\n65535\n");
+    ::mkfifo((work / "fifo.pgm").c_str(), 0644);
+    const KestranoExit run = runKestrano(work, {"run", "a.tif", "missing.tif", "bomb.pgm", "garbage.tif", "fifo.pgm",
+                                                "c.png", "--out-dir", "out", "--pixel-size", "0.5um", "--jobs", "1"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(namesIn(work / "out"), (Names{"a", "c", "garbage", "missing", "report.html", "summary.csv"}));
+    EXPECT_EQ(namesIn(work / "out"),
+              (Names{"a", "bomb", "c", "fifo", "garbage", "missing", "report.html", "summary.csv"}));
     EXPECT_EQ(run.out, readBytes(work / "out/a/log.txt") + readBytes(work / "out/c/log.txt"));
-    for (const char* error : {"missing.tif: cannot open", "garbage.tif: not a supported image"})
+    for (const char* error : {"missing.tif: cannot open", "garbage.tif: not a supported image",
+                              "bomb.pgm: truncated PGM file", "fifo.pgm: is a FIFO"})
         EXPECT_NE(run.err.find(std::string("kestrano: error: ") + error), std::string::npos) << run.err;
 
     // segments.csv row k is line k + 2 of the data files; lengths in micrometres.
@@ -116,7 +121,7 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
 
     // summary.csv: one row per input in folder order, failed ones included.
     const Json summary = csvFile(work / "out/summary.csv");
-    ASSERT_EQ(summary.size(), 5u);
+    ASSERT_EQ(summary.size(), 7u);
     EXPECT_EQ(summary[0].size(), 16u);
     const Json& a = summary[1];
     EXPECT_EQ(a[0], "a.tif");
@@ -124,9 +129,10 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
     expectNear(a[7], total, 1e-12);
     EXPECT_EQ(a[12], std::to_string(border));
     EXPECT_EQ(a[13], "ok");
-    EXPECT_EQ(summary[2][0], "c.png");
-    EXPECT_EQ(summary[3][13], "failed");
-    EXPECT_EQ(summary[4][0], "missing.tif");
+    for (int row : {2, 4, 5, 6})
+        EXPECT_EQ(summary[row][13], "failed") << row;
+    EXPECT_EQ(std::make_tuple(summary[2][0], summary[3][0], summary[6][0]),
+              std::make_tuple("bomb.pgm", "c.png", "missing.tif"));
 
     // "kestrano summary" writes the same bytes from the run.json files.
     const std::string batchSummary = readBytes(work / "out/summary.csv");
