@@ -41,14 +41,8 @@ TEST(Publish, ReplacesOurFoldersWholeAndNothingElse)
 {
     TempFolder work;
     const std::string data = work / "data";
-    {
-        const auto first = stagedData(work.path(), "first");
-        EXPECT_TRUE(publish({dataPlacement(*first, data)}).empty());  // absent: nothing replaced
-    }
-    {
-        const auto second = stagedData(work.path(), "second");
-        EXPECT_EQ(publish({dataPlacement(*second, data)}), Names{data});
-    }
+    EXPECT_TRUE(publish({dataPlacement(*stagedData(work.path(), "first"), data)}).empty());  // absent: nothing replaced
+    EXPECT_EQ(publish({dataPlacement(*stagedData(work.path(), "second"), data)}), Names{data});
     EXPECT_EQ(readBytes(data + "/dataLen.dat"), "second");
     EXPECT_EQ(namesIn(work.path()), Names{"data"});  // the swapped-out folder went with its staging folder
 

@@ -206,8 +206,7 @@ TEST(ImageFile, WideSamplesNeedTheRescaleWhichMapsMinToMax)
         EXPECT_EQ(r.image.rescaledFrom, c.from) << c.name;
     }
     const Read plain = read(folder / "u.tif", 0, true);
-    EXPECT_EQ(plain.image.bitsPerSample, 32);
-    EXPECT_EQ(plain.image.sampleFormat, "unsigned");
+    EXPECT_EQ(std::tie(plain.image.bitsPerSample, plain.image.sampleFormat), std::make_tuple(32, "unsigned"));
     writeGreyImage(folder / "g.tif", GreyImage(1, 2, {3, 4}));
     EXPECT_FALSE(read(folder / "g.tif", 0, true).image.rescaledFrom) << "16-bit values stay as stored";
 }
