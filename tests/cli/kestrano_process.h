@@ -89,11 +89,8 @@ public:
                 ::kill(pid_, SIGKILL);
             std::this_thread::sleep_for(milliseconds(2));
         }
-        KestranoExit result;
-        result.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
-        result.out = run_.stdoutPath.empty() ? readBytes(captures_ / "out") : "";
-        result.err = readBytes(captures_ / "err");
-        return result;
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1,
+                run_.stdoutPath.empty() ? readBytes(captures_ / "out") : "", readBytes(captures_ / "err")};
     }
 
 private:

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -47,11 +48,7 @@ Json csvFile(const std::string& path)
 std::vector<double> dataValues(const std::string& path)
 {
     std::istringstream text(readBytes(path));
-    std::vector<double> values;
-    double value;
-    while (text >> value)
-        values.push_back(value);
-    return values;
+    return {std::istream_iterator<double>(text), std::istream_iterator<double>()};
 }
 
 void expectNear(const std::string& text, double expected, double tolerance)
