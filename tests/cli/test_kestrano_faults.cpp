@@ -62,7 +62,7 @@ TEST(KestranoFaults, FailedWritesLeaveEarlierResults)
 {
     struct Case {
         Names options;
-        long long fileSize;      // files may have 4000 bytes: the image (13824) or a histogram of 2000 bins does not
+        long long fileSize;      // 4000 bytes: too few for the image (13824) or a histogram of 2000 bins
         std::string stdoutPath;  // /dev/full: standard output cannot be written
         const char* message;
     };
