@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -100,6 +101,8 @@ TEST(ResultsFolder, TablesAgreeWithTheDataFilesAndRunJsonRepeatsTheRun)
     // run.json: the input and every output with its digest.
     const Json record = jsonFile(work / "out/a/run.json");
     EXPECT_EQ(record["status"], "ok");
+    EXPECT_TRUE(std::regex_match(record["created_utc"].get<std::string>(),
+                                 std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)")));
     EXPECT_EQ(record["input"]["sha256"], sha256OfFile(work / "a.tif"));
     EXPECT_EQ(record["pixel_size"]["source"], "command line");
     EXPECT_EQ(record["parameters"]["nAng"], "128");
