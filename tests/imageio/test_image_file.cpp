@@ -83,7 +83,8 @@ TEST(ImageFile, EachFormatRoundTripsSixteenBitValues)
         EXPECT_EQ(namesIn(folder.path()), std::vector<std::string>{name}) << "no temporary file is left behind";
     }
     TempFolder folder;
-    EXPECT_THROW(writeGreyImage(folder / "missing/x.png", sample), ImageFileError);
+    EXPECT_EQ(thrownMessage<ImageFileError>([&] { writeGreyImage(folder / "missing/x.png", sample); }),
+              folder / "missing/x.png: cannot create a file in its folder (No such file or directory)");
     EXPECT_TRUE(namesIn(folder.path()).empty());
 
     // The layout of a written PGM, byte for byte.
