@@ -178,7 +178,9 @@ TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
         EXPECT_NEAR(v, 124, 2);
     ASSERT_EQ(cj.warnings.size(), 1u);
     EXPECT_NE(cj.warnings[0].find("colour image converted to grey"), std::string::npos);
-    EXPECT_THROW(writeGreyImage(folder / "out.jpg", g.image), ImageFileError);  // read, never written
+    for (const std::string name : {"out.jpg", "out.JPEG"})  // read, never written
+        EXPECT_EQ(thrownMessage<ImageFileError>([&] { writeGreyImage(folder / name, g.image); }),
+                  folder / name + ": JPEG is read but not written (use .tif, .tiff, .png or .pgm)");
 }
 
 TEST(ImageFile, WideSamplesNeedTheRescaleWhichMapsMinToMax)
