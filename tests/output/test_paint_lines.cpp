@@ -22,10 +22,16 @@ Image withPoints(Image im, std::uint16_t value, std::vector<std::pair<int, int>>
     return im;
 }
 
+// Paints into a copy followed by a bright guard as large again, which must
+// come back untouched and never be taken for the brightest pixel.
 std::string paint(Image& im, const LineGroups& lines, char outputType)
 {
     LogSink out;
-    paintLines(im.data(), ImageSize{kX, kY}, lines, outputType, out);
+    Image guarded = im;
+    guarded.resize(im.size() * 2, 65535);
+    paintLines(guarded.data(), ImageSize{kX, kY}, lines, outputType, out);
+    EXPECT_EQ(Image(guarded.begin() + kX * kY, guarded.end()), Image(kX * kY, 65535));
+    im.assign(guarded.begin(), guarded.begin() + kX * kY);
     return out.text();
 }
 
@@ -49,11 +55,13 @@ TEST(PaintLines, SkippedPointsAndTheSinglePrecisionWalk)
 {
     Image im(kX * kY, 0);  // brightest 0: the line value wraps to 65386
     EXPECT_EQ(paint(im, {{0, {segment(0, 3, 0, 3), segment(18, 7, 0, 5), segment(4, 0, 0, 4)}},
-                         {1, {segment(2, 2, 0, 3.5)}}}, 'n'),
-              "Painting SL 2\n0, 3, 0, 3\n18, 7, 0, 5\n4, 0, 0, 4\n2, 2, 0, 3.5\n");
-    // Column 0, row 0 and points beyond the row end are not painted.
+                         {1, {segment(2, 2, 0, 3.5), segment(6, 7, 1.5707963268, 6)}}}, 'n'),
+              "Painting SL 2\n0, 3, 0, 3\n18, 7, 0, 5\n4, 0, 0, 4\n2, 2, 0, 3.5\n6, 7, 1.5708, 6\n");
+    // Column 0, row 0 and points beyond the row end or the last row are not
+    // painted.
     EXPECT_EQ(im, withPoints(Image(kX * kY, 0), 65386,
-                             {{1, 3}, {2, 3}, {18, 7}, {19, 7}, {2, 2}, {3, 2}, {4, 2}, {5, 2}}));
+                             {{1, 3}, {2, 3}, {18, 7}, {19, 7}, {2, 2}, {3, 2}, {4, 2}, {5, 2}, {6, 7}, {6, 8},
+                              {6, 9}}));
     // sin(float pi) = -8.74e-8: 5 + t * sa rounds back to 5 in single precision
     // for t = 1 and 2 (double would give 4.9999999) and drops below 5 at t = 3.
     Image walk(kX * kY, 255);
