@@ -1,5 +1,5 @@
 // One diffusion iteration on a 2048 x 2048 fibre-like image, one core: the
-// fused scalar pass against diffuseRows. Prints the best thread CPU time of
+// literal per-pixel pass of the tests against diffuseRows. Prints the best thread CPU time of
 // several runs of each and checks that both give the same image.
 //
 //   bench_diffusion_rows [SIZE] [RUNS] [BLACK_SHARE]
