@@ -18,13 +18,6 @@ using namespace kestrano;
 
 namespace {
 
-StraightLine withLabel(std::uint32_t label, double length = 10.0)
-{
-    StraightLine line(1.0, 2.0, length, 0.0);
-    line.setLabel(label);
-    return line;
-}
-
 // Foreground 255 on 64 columns x 48 rows: a horizontal bar of 3 rows, a
 // vertical bar of 3 columns, a short bar of 2 rows.
 LabelImage threeBars()
@@ -37,17 +30,6 @@ LabelImage threeBars()
 }
 
 }  // namespace
-
-TEST(GroupByLabel, KeysSpanTheLabelsPresent)
-{
-    const LineGroups groups = groupByLabel({withLabel(256), withLabel(258), withLabel(256, 4.0)});
-    ASSERT_EQ(groups.size(), 3u);
-    EXPECT_EQ(groupAt(groups, 0).size(), 2u);
-    EXPECT_EQ(groupAt(groups, 0)[1].length(), 4.0);
-    EXPECT_TRUE(groupAt(groups, 1).empty());
-    EXPECT_EQ(groupAt(groups, 2).size(), 1u);
-    EXPECT_TRUE(groupByLabel({}).empty());
-}
 
 TEST(DetectLines, RefusedStepsAndNothingToTrace)
 {

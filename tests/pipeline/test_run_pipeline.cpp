@@ -73,7 +73,6 @@ TEST(RunPipeline, EachStageThatRunsPrintsItsLines)
     const Case cases[] = {
         {baseList(), ramp100(), {10, 10}, stretched},  // without optional names only the stretch runs
         {noType, ramp100(), {10, 10}, std::string("Tipo Salida: ") + '\0' + "\nMIN CDF: 5\nMAX CDF: 94\n"},
-        {with(baseList(), "th", "127"), ramp100(), {10, 10}, stretched + "Umbralizacion\nMAX MIN 255 0\n"},
         // One iteration leaves 89 at the corners, 97 at the edge middles, 190 in the centre.
         {with(baseList(), "nIts", "1"), {100, 100, 100, 100, 200, 100, 100, 100, 100}, {3, 3},
          "Tipo Salida: n\nnIts: 1\nAnisotropico devuelve float\niteraciones 1\nopcion 1\n"
@@ -85,10 +84,6 @@ TEST(RunPipeline, EachStageThatRunsPrintsItsLines)
         EXPECT_EQ(o.printed, c.printed);
         EXPECT_EQ(o.size, c.size);
     }
-    // The threshold binarises the stretched image: 49 -> 126, 50 -> 128.
-    const Outcome o = run(with(baseList(), "th", "127"));
-    for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(o.pixels[i], i >= 50 ? 255 : 0) << i;
 }
 
 TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
