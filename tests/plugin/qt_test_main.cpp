@@ -8,31 +8,28 @@
 #include <QPointer>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace {
 
 void watchModalWindows(QApplication& app)
 {
     auto* timer = new QTimer(&app);
-    auto seen = std::make_shared<QPointer<QWidget>>();
-    auto ticks = std::make_shared<int>(0);
-    QObject::connect(timer, &QTimer::timeout, [seen, ticks]() {
+    QObject::connect(timer, &QTimer::timeout, [seen = QPointer<QWidget>(), ticks = 0]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal == nullptr || modal != *seen) {
-            *seen = modal;
-            *ticks = 0;
+        if (modal == nullptr || modal != seen) {
+            seen = modal;
+            ticks = 0;
             return;
         }
-        if (++*ticks < 20)
+        if (++ticks < 20)
             return;
         ADD_FAILURE() << "a modal window was left open: \"" << modal->windowTitle().toStdString() << "\"";
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else
             modal->close();
-        *seen = nullptr;
-        *ticks = 0;
+        seen = nullptr;
+        ticks = 0;
     });
     timer->start(100);
 }

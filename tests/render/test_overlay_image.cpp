@@ -13,15 +13,7 @@ namespace {
 
 SegmentRow segment(int number, int x1, int y1, int x2, int y2, double angle)
 {
-    SegmentRow row;
-    row.segment = number;
-    row.x1 = x1;
-    row.y1 = y1;
-    row.x2 = x2;
-    row.y2 = y2;
-    row.lengthPx = std::hypot(x2 - x1, y2 - y1);
-    row.angleDeg = angle;
-    return row;
+    return {number, 0, x1, y1, x2, y2, std::hypot(x2 - x1, y2 - y1), angle};
 }
 
 }  // namespace

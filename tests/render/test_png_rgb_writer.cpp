@@ -9,6 +9,7 @@
 
 #include "render/png_rgb_writer.h"
 #include "support/temp_folder.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -60,10 +61,6 @@ TEST(PngRgbWriter, ConvertsOtherFormatsAndNamesAPathItCannotWrite)
     EXPECT_EQ(QImage(QString::fromStdString(folder.path() + "/converted.png")).pixel(3, 1), qRgb(10, 200, 30));
 
     const std::string missing = folder.path() + "/no/such/folder/picture.png";
-    try {
-        writeRgbPng(missing, argb);
-        FAIL() << "wrote into a missing folder";
-    } catch (const std::runtime_error& error) {
-        EXPECT_NE(std::string(error.what()).find(missing + ": cannot write"), std::string::npos) << error.what();
-    }
+    const std::string refusal = thrownMessage<std::runtime_error>([&] { writeRgbPng(missing, argb); });
+    EXPECT_NE(refusal.find(missing + ": cannot write"), std::string::npos) << refusal;
 }
