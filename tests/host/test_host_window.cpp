@@ -10,7 +10,6 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
-#include <filesystem>
 #include <functional>
 #include <stdexcept>
 #include <gtest/gtest.h>
