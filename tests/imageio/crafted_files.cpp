@@ -58,7 +58,8 @@ std::string tiff(const TiffSpec& spec)
     return out + spec.payload;
 }
 
-std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat)
+std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat,
+                const std::string& palette, bool interlaced)
 {
     auto chunk = [](const std::string& type, const std::string& data) {
         std::string out;
@@ -71,8 +72,9 @@ std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int col
     std::string header;
     put(header, width, 4, true);
     put(header, height, 4, true);
-    header += {static_cast<char>(bitDepth), static_cast<char>(colourType), 0, 0, 0};
-    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + chunk("IDAT", idat) + chunk("IEND", "");
+    header += {static_cast<char>(bitDepth), static_cast<char>(colourType), 0, 0, static_cast<char>(interlaced)};
+    const std::string plte = palette.empty() ? "" : chunk("PLTE", palette);
+    return std::string("\x89PNG\r\n\x1a\n", 8) + chunk("IHDR", header) + plte + chunk("IDAT", idat) + chunk("IEND", "");
 }
 
 std::string deflated(const std::string& raw)

@@ -18,8 +18,10 @@ struct TiffSpec {
 };
 std::string tiff(const TiffSpec& spec);
 
-// A PNG of one IHDR, one IDAT holding `idat` (already compressed) and IEND.
-std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat);
+// A PNG of one IHDR, a PLTE of `palette` (r, g, b bytes) unless empty, one IDAT
+// holding `idat` (already compressed) and IEND.
+std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat,
+                const std::string& palette = "", bool interlaced = false);
 
 // zlib's compression of `raw`.
 std::string deflated(const std::string& raw);

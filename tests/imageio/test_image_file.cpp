@@ -2,7 +2,6 @@
 // what they convert (colour, palettes, wide samples through the rescale,
 // resolution tags) and what they refuse, always naming the file and the reason.
 #include <gtest/gtest.h>
-#include <png.h>
 #include <sys/stat.h>
 
 #include <array>
@@ -23,26 +22,6 @@ using namespace kestrano;
 namespace {
 
 using Pixels = std::vector<std::uint16_t>;
-
-// A PNG of one row; `palette` holds r, g, b triples.
-void writePng(const std::string& path, std::uint32_t width, int colourType, const std::vector<png_byte>& samples,
-              const std::vector<png_color>& palette = {}, int bitDepth = 8, int interlace = PNG_INTERLACE_NONE)
-{
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    png_init_io(png, file);
-    png_set_IHDR(png, info, width, 1, bitDepth, colourType, interlace, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    if (!palette.empty())
-        png_set_PLTE(png, info, palette.data(), static_cast<int>(palette.size()));
-    png_write_info(png, info);
-    png_bytep row = const_cast<png_bytep>(samples.data());
-    png_write_image(png, &row);  // every pass of an interlaced one
-    png_write_end(png, info);
-    png_destroy_write_struct(&png, &info);
-    std::fclose(file);
-}
 
 struct Read {
     GreyImage image;
@@ -100,8 +79,10 @@ TEST(ImageFile, StoredValuesAreKeptUnscaledFromAnyLayout)
     writeBytes(folder / "m.pgm", std::string("P5\n2 1\n1000\n\x03\xe8\x00\x07", 16));  // two bytes, big-endian
     writeBytes(folder / "c.pgm", std::string("P5#a\n2#b\n#c\n1 255\n\xc8\x07"));        // comments anywhere
     writeTiff(folder / "g.tif", {{2, 1, 8, SAMPLEFORMAT_UINT, {200, 7}}});
-    writePng(folder / "g.png", 2, PNG_COLOR_TYPE_GRAY, {200, 7});
-    writePng(folder / "i.png", 2, PNG_COLOR_TYPE_GRAY, {200, 7}, {}, 8, PNG_INTERLACE_ADAM7);
+    writeBytes(folder / "g.png", crafted::png(2, 1, 8, 0, crafted::deflated(std::string("\0\xc8\x07", 3))));
+    // Interlaced: the first pixel is in the first pass, the second in the sixth.
+    writeBytes(folder / "i.png",
+               crafted::png(2, 1, 8, 0, crafted::deflated(std::string("\0\xc8\0\x07", 4)), "", true));
     for (const char* name : {"g.pgm", "c.pgm", "g.tif", "g.png", "i.png"})
         EXPECT_EQ(read(folder / name).image.pixels, (Pixels{200, 7})) << name;
     EXPECT_EQ(read(folder / "m.pgm").image.pixels, (Pixels{1000, 7}));
@@ -140,8 +121,10 @@ TEST(ImageFile, EveryPageOfATiffIsReadable)
 TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
 {
     TempFolder folder;
-    writePng(folder / "c.png", 1, PNG_COLOR_TYPE_RGB_ALPHA, {10, 200, 30, 128});
-    writePng(folder / "p.png", 2, PNG_COLOR_TYPE_PALETTE, {0x80}, {{0, 0, 0}, {255, 0, 0}}, 1);  // 1-bit indices
+    // Rows after their filter byte; the palette is black, red.
+    const std::string rgba("\0\x0a\xc8\x1e\x80", 5), palette("\0\0\0\xff\0\0", 6);
+    writeBytes(folder / "c.png", crafted::png(1, 1, 8, 6, crafted::deflated(rgba)));
+    writeBytes(folder / "p.png", crafted::png(2, 1, 1, 3, crafted::deflated(std::string("\0\x80", 2)), palette));  // 1-bit
     writeTiff(folder / "c.tif", {{1, 1, 16, 1, bytesOf(Pixels{1000, 2000, 3000}), 3, PHOTOMETRIC_RGB}});
     Pixels colourMap(3 * 256, 0);
     colourMap[2] = 40000, colourMap[256 + 2] = 10000;  // red and green of entry 2
@@ -268,7 +251,6 @@ TEST(ImageFile, UnreadableFilesNameTheFileAndTheReason)
     TempFolder folder;
     ASSERT_EQ(::mkfifo((folder / "pipe.pgm").c_str(), 0600), 0);
     ::mkdir((folder / "dir.png").c_str(), 0700);
-    EXPECT_THROW(countPages(folder / "pipe.pgm"), ImageFileError);
     EXPECT_EQ(read("/dev/null").error, "/dev/null: is a device, not a regular file");
     const std::vector<std::array<std::string, 3>> cases = {  // name, content, reason
         {"missing.tif", "", "cannot open (No such file or directory)"},
