@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <tuple>
@@ -11,7 +12,6 @@
 #include "cli/option_values.h"
 #include "cli/run_parameters.h"
 #include "cli/run_warnings.h"
-#include "cli/temporary_folder.h"
 #include "support/temp_folder.h"
 #include "support/thrown_message.h"
 
@@ -33,7 +33,15 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
     EXPECT_EQ(parseCommandLine({"run", "x", "--help"}).action, CommandAction::Help);
     EXPECT_EQ(parseCommandLine({"summary", "out"}).summaryDir, "out");
 
-    // Syntax errors, each with the reason given.
+    // Syntax errors, values out of range, then clashes that only the plan sees: all refused before anything
+    // runs, each with the reason given.
+    TempFolder folder;
+    const std::string a = folder / "a.pgm";
+    writeBytes(a, "P5\n1 1\n255\n\x07");
+    std::filesystem::create_directory(folder / "sub.tif");
+    ::mkfifo((folder / "pipe.pgm").c_str(), 0600);
+    std::filesystem::create_directory(folder / "x");
+    writeBytes(folder / "x/x.pgm", "P5\n1 1\n255\n\x07");
     const std::pair<Arguments, std::string> refused[] = {
         {{}, "no command given"},
         {{"convert", "a.tif"}, "unknown command \"convert\""},
@@ -61,30 +69,29 @@ TEST(CommandLine, OptionsMayFollowOrPrecedeInputsAndBadUsageIsRefused)
         {{"run", "a.tif", "--out-dir", "d", "--format", "jpg"}, "--format needs tif, png or pgm; got \"jpg\""},
         {{"run", "a.tif", "--params", "r.json", "--no-smoothing"}, "--params takes the stage switches"},
         {{"run", "a.tif", "--params", "r.json", "--no-lines"}, "--params takes the stage switches"},
+        {{"run", "a.tif", "--pixel-size", "0.3furlong"}, "--pixel-size needs a number and a unit"},
+        {{"run", "a.tif", "--pixel-size", "-1um"}, "--pixel-size needs a positive number"},
+        {{"run", "a.tif", "--pages", "0"}, "--pages needs page numbers from 1 such as 1,3-5; got \"0\""},
+        {{"run", "a.tif", "--pages", "3-2"}, "--pages needs page numbers from 1 such as 1,3-5; got \"3-2\""},
+        {{"run", "a.tif", "--jobs", "0"}, "--jobs needs a whole number of at least 1; got \"0\""},
+        {{"run", "a.tif", "--jobs", "2x"}, "--jobs needs a whole number of at least 1; got \"2x\""},
+        {{"run", "a.tif", "--max-memory", "lots"}, "--max-memory needs a size such as 4G"},
+        {{"run", a, "-o", folder / "sub.tif/../a.pgm"}, "is the input " + a},
+        {{"run", a, folder / "sub.tif/a.png", "--out-dir", "out"}, "two inputs have the base name \"a\""},
+        {{"run", folder / "x/x.pgm", "--out-dir", folder.path(), "--overwrite"}, "lies in " + folder.path()},
+        {{"run", a, "-o", "a.jpg"}, "output a.jpg: JPEG is read but not written"},
+        {{"run", a, "-o", folder / "nowhere/a.tif"}, "output folder " + folder / "nowhere does not exist"},
+        {{"run", a, "-o", "/dev/null"}, "output /dev/null: unknown image extension"},
+        {{"run", a, "-o", folder / "sub.tif"}, "output " + folder / "sub.tif is a folder"},
+        {{"run", a, "-o", folder / "pipe.pgm"}, "output " + folder / "pipe.pgm is not a regular file"},
     };
     for (const auto& [arguments, reason] : refused) {
-        const std::string message = thrownMessage<UsageError>([&] { parseCommandLine(arguments); });
+        const std::string message = thrownMessage<UsageError>([&] { planBatch(parseCommandLine(arguments)); });
         EXPECT_NE(message.find(reason), std::string::npos) << ::testing::PrintToString(arguments) << ": " << message;
     }
-    // Values out of range, then clashes that only the plan sees; all refused before anything runs.
-    TempFolder folder;
-    const std::string a = folder / "a.pgm";
-    writeBytes(a, "P5\n1 1\n255\n\x07");
-    std::filesystem::create_directory(folder / "sub");
-    std::filesystem::create_directory(folder / "x");
-    writeBytes(folder / "x/x.pgm", "P5\n1 1\n255\n\x07");
-    for (const Arguments& arguments : std::vector<Arguments>{
-             {"run", "a.tif", "--pixel-size", "0.3furlong"}, {"run", "a.tif", "--pixel-size", "-1um"},
-             {"run", "a.tif", "--pages", "0"}, {"run", "a.tif", "--pages", "3-2"}, {"run", "a.tif", "--jobs", "0"},
-             {"run", "a.tif", "--jobs", "2x"},
-             {"run", "a.tif", "--max-memory", "lots"},
-             {"run", a, "-o", folder / "sub/../a.pgm"}, {"run", a, folder / "sub/a.png", "--out-dir", "out"},
-             {"run", folder / "x/x.pgm", "--out-dir", folder.path(), "--overwrite"},
-             {"run", a, "-o", "a.jpg"}, {"run", a, "-o", folder / "nowhere/a.tif"}, {"run", a, "-o", "/dev/null"}})
-        EXPECT_THROW(planBatch(parseCommandLine(arguments)), UsageError) << ::testing::PrintToString(arguments);
 }
 
-TEST(CommandLine, PlanNamesResultFoldersAndRefusesEarlierResults)
+TEST(CommandLine, PlanNamesResultFoldersAndFormats)
 {
     TempFolder folder;
     writeBytes(folder / "a.pgm", "P5\n1 1\n255\n\x07");
@@ -100,13 +107,6 @@ TEST(CommandLine, PlanNamesResultFoldersAndRefusesEarlierResults)
                                        std::pair{"missing.jpg", "tif"}})
         EXPECT_EQ(resultFormatFor(folder / name, ""), format) << name;
     EXPECT_EQ(resultFormatFor(folder / "png.tif", "pgm"), "pgm");
-
-    std::filesystem::create_directories(folder / "out/a");
-    EXPECT_THROW(planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out"})), WriteError);
-    writeBytes(folder / "out/a/notes.txt", "mine");
-    EXPECT_THROW(
-        planBatch(parseCommandLine({"run", folder / "a.pgm", "--out-dir", folder / "out", "--overwrite"})),
-        WriteError);
 }
 
 TEST(RunParameters, SetEntriesActAsTheHostList)
