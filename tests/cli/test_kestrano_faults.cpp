@@ -58,30 +58,6 @@ struct EarlierResults {
 
 }  // namespace
 
-TEST(KestranoFaults, FailedWritesLeaveEarlierResults)
-{
-    struct Case {
-        Names options;
-        long long fileSize;      // 4000 bytes: too few for the image (13824) or a histogram of 2000 bins
-        std::string stdoutPath;  // /dev/full: standard output cannot be written
-        const char* message;
-    };
-    for (const Case& c : std::vector<Case>{
-             {{"-o", "out.pgm", "--data-dir", "d"}, 4000, "", "cannot write (File too large)"},
-             {{"--data-dir", "d"}, 4000, "", "cannot write (File too large)"},
-             {{"--out-dir", "res", "--overwrite"}, 4000, "", "cannot write (File too large)"},
-             {{"-o", "out.pgm", "--data-dir", "d"}, -1, "/dev/full", "cannot write standard output"}}) {
-        EarlierResults earlier;
-        KestranoRun run{earlier.work.path(), {"run", "in.pgm", "--set", "nBins=2000"}, c.fileSize};
-        run.arguments.insert(run.arguments.end(), c.options.begin(), c.options.end());
-        run.stdoutPath = c.stdoutPath;
-        const KestranoExit done = runKestrano(run);
-        EXPECT_EQ(done.status, 2) << c.options[0];
-        EXPECT_TRUE(contains(done.err, c.message)) << done.err;
-        EXPECT_EQ(differences(snapshot(earlier.work.path()), earlier.before), Names{}) << c.options[0];
-    }
-}
-
 // Runs racing into one image and one data folder: the survivor is one run's whole set.
 TEST(KestranoFaults, ConcurrentRunsNeverMix)
 {
@@ -172,63 +148,68 @@ TEST(KestranoFaults, OneInputsFailureStaysItsOwn)
 #endif
 }
 
-TEST(KestranoFaults, RefusalsComeBeforeAnythingIsWritten)
+// Refusals come before anything is written or printed; failed writes come after
+// the pipeline's lines. Either way no earlier result changes.
+TEST(KestranoFaults, RefusalsAndFailedWritesLeaveEarlierResults)
 {
     struct Case {
         Names arguments;
         const char* message;
+        long long fileSize = -1;      // 4000 bytes: too few for the image (13824) or a histogram of 2000 bins
+        std::string stdoutPath = "";  // /dev/full: standard output cannot be written
     };
     EarlierResults earlier;
-    // Entries that are not ours are never replaced.
-    fs::create_directories(earlier.work / "f/data/dataAng.dat");
-    writeBytes(earlier.work / "res/in/notes.txt", "mine");
-    const auto before = snapshot(earlier.work.path());
-    for (const Case& c : std::vector<Case>{
-             {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "f", "--set", "nBins=20"}, "holds dataAng.dat"},
-             {{"run", "in.pgm", "--out-dir", "res", "--overwrite"}, "notes.txt"},
-             {{"run", "in.pgm", "--out-dir", "res", "--set", "nBins=20"}, "--overwrite"},
-             {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"},
-             // Read within the budget, but the run would need more: refused with what it needs.
-             {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1M"}, "the run on 96 x 72"}}) {
-        const KestranoExit run = runKestrano(earlier.work, c.arguments);
-        EXPECT_EQ(run.status, 2) << c.message;
-        EXPECT_EQ(run.out, "") << c.message;
-        EXPECT_TRUE(contains(run.err, c.message)) << run.err;
-        EXPECT_EQ(differences(snapshot(earlier.work.path()), before), Names{}) << c.message;
-    }
-    // Once they are gone, --overwrite replaces our own results.
-    fs::remove(earlier.work / "res/in/notes.txt");
-    ASSERT_EQ(runKestrano(earlier.work, {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nBins=20"})
-                  .status, 0);
-    EXPECT_EQ(std::stoi(readBytes(earlier.work / "res/in/data/histoLen.dat")), 21);
-    EXPECT_EQ(namesIn(earlier.work / "res"), (Names{"in", "report.html", "summary.csv"}));
-}
-
-TEST(KestranoFaults, OutputLinksAndReadOnlyFolders)
-{
-    EarlierResults earlier;
     const TempFolder& work = earlier.work;
+    // Entries that are not ours are never replaced.
+    fs::create_directories(work / "f/data/dataAng.dat");
+    fs::copy(work / "res", work / "mine", fs::copy_options::recursive);
+    writeBytes(work / "mine/in/notes.txt", "mine");
+    // A folder nobody may write into, root included: reported before the pipeline runs.
+    fs::create_directory(work / "locked");
+    const bool locked = std::system((::geteuid() == 0 ? "chattr +i '" + work / "locked" + "' 2>/dev/null"
+                                                      : "chmod 555 '" + work / "locked" + "'").c_str()) == 0;
+    const auto before = snapshot(work.path());
+    std::vector<Case> cases = {
+        {{"run", "-", "-o", "x.pgm"}, "standard input is not supported"},
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "f", "--set", "nBins=20"}, "holds dataAng.dat"},
+        {{"run", "in.pgm", "--out-dir", "mine", "--overwrite"}, "notes.txt"},
+        {{"run", "in.pgm", "--out-dir", "res", "--set", "nBins=20"}, "--overwrite"},
+        {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"},
+        // Read within the budget, but the run would need more: refused with what it needs.
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1M"}, "the run on 96 x 72"},
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--set", "nBins=2000"}, "cannot write (File too large)",
+         4000},
+        {{"run", "in.pgm", "--data-dir", "d", "--set", "nBins=2000"}, "cannot write (File too large)", 4000},
+        {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nBins=2000"}, "cannot write (File too large)",
+         4000},
+        {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d"}, "cannot write standard output", -1, "/dev/full"}};
+    if (locked)
+        cases.push_back({{"run", "in.pgm", "-o", "locked/x.pgm", "--data-dir", "d"}, "a folder in locked"});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        KestranoRun run{work.path(), c.arguments, c.fileSize};
+        run.stdoutPath = c.stdoutPath;
+        const KestranoExit done = runKestrano(run);
+        EXPECT_EQ(done.status, 2);
+        EXPECT_EQ(done.out.empty(), c.fileSize < 0);
+        EXPECT_TRUE(contains(done.err, c.message)) << done.err;
+        EXPECT_EQ(differences(snapshot(work.path()), before), Names{});
+    }
+    std::system(("chattr -i '" + work / "locked" + "' 2>/dev/null; chmod 755 '" + work / "locked" + "'").c_str());
+    // Once they are gone, --overwrite replaces our own results.
+    fs::remove(work / "mine/in/notes.txt");
+    ASSERT_EQ(runKestrano(work, {"run", "in.pgm", "--out-dir", "mine", "--overwrite", "--set", "nBins=20"}).status, 0);
+    EXPECT_EQ(std::stoi(readBytes(work / "mine/in/data/histoLen.dat")), 21);
+    EXPECT_EQ(namesIn(work / "mine"), (Names{"in", "report.html", "summary.csv"}));
+
+    // An output that is a link: its target is replaced, the link stays.
     fs::create_directory(work / "real");
     fs::create_symlink("real/target.pgm", work / "link.pgm");
     ASSERT_EQ(runKestrano(work, {"run", "in.pgm", "-o", "link.pgm", "--data-dir", "d"}).status, 0);
     EXPECT_TRUE(fs::is_symlink(work / "link.pgm"));
     EXPECT_EQ(readBytes(work / "real/target.pgm"), readBytes(work / "out.pgm"));
-
-    // A folder nobody may write into, root included: reported before the pipeline runs.
-    fs::create_directory(work / "locked");
-    const std::string lock = ::geteuid() == 0 ? "chattr +i '" + work / "locked" + "' 2>/dev/null"
-                                              : "chmod 555 '" + work / "locked" + "'";
-    if (std::system(lock.c_str()) != 0)
-        GTEST_SKIP() << "cannot make a read-only folder here";
-    const KestranoExit run = runKestrano(work, {"run", "in.pgm", "-o", "locked/x.pgm", "--data-dir", "d"});
-    std::system(("chattr -i '" + work / "locked" + "' 2>/dev/null; chmod 755 '" + work / "locked" + "'").c_str());
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(contains(run.err, "locked")) << run.err;
-    EXPECT_EQ(namesIn(work / "locked"), Names{});
 }
 
 // Under a tight address-space limit a run may fail anywhere: loading Qt,
