@@ -99,11 +99,37 @@ TEST(DetectLines, AboveThreeHundredRegionsOnlyTheFirst94PercentAreVisited)
 
 TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
 {
-    // Strokes and bars of six labels in dense small and sparse wide images.
     std::mt19937 rng(99);
     auto uniform = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
     std::size_t total = 0;
+    // Every seed of the grid traced literally, region after region, against the search.
+    const auto expectSameCandidates = [&](const LabelImage& img, const std::vector<std::uint32_t>& labels,
+                                          std::int32_t speed, std::int32_t nAng, std::int32_t lMinLine,
+                                          int threads) {
+        LogSink out;
+        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels, out, threads);
+        std::string progress;
+        for (std::size_t i = 0; i < labels.size(); ++i)
+            progress += std::to_string(i) + '\r';
+        EXPECT_EQ(out.text(), progress);
+        LineList scan;
+        for (std::uint32_t label : labels)
+            for (std::int32_t x = 0; x < img.size[0]; x += speed)
+                for (std::int32_t y = 0; y < img.size[1]; y += speed)
+                    for (std::int32_t k = 0; k < nAng / 2 && img.pixels[y * img.size[0] + x] == label; ++k) {
+                        const StraightLine l =
+                            traceLine(img.data(), img.size, x, y, k * 6.2831853072 / nAng, lMinLine, label);
+                        if (l.valid() && l.length() > lMinLine)
+                            scan.push_back(l);
+                    }
+        ASSERT_EQ(fast.size(), scan.size());
+        for (std::size_t i = 0; i < scan.size(); ++i)
+            ASSERT_EQ(geometry(fast[i]), geometry(scan[i])) << "candidate " << i;
+        total += scan.size();
+    };
+    // Strokes and bars of six labels in dense small and sparse wide images.
     for (int trial = 0; trial < 16; ++trial) {
+        SCOPED_TRACE("trial " + std::to_string(trial));
         const int w = trial % 2 ? 160 : 60, h = trial % 2 ? 120 : 50;
         LabelImage img(w, h);
         for (int b = 0; b < 30; ++b) {
@@ -124,26 +150,25 @@ TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
             img.at(uniform(0, w - 1), uniform(0, h - 1)) = std::uint16_t(256 + d % 6);
         img.fill(0, h - 1, w - 1, h - 1, 257);
         img.fill(w - 1, 0, w - 1, h / 2, 258);
-        const std::vector<std::uint32_t> labels{257, 256, 300, 259, 258, 70000, 261, 260};
         const std::int32_t speed = uniform(1, 3), nAng = uniform(1, 40), lMinLine = uniform(-1, 15);
-        LogSink out;
         const int threads = 1 + trial % 4 + (trial % 4 == 3 ? 4 : 0);  // 1, 2, 3, 7
-        const LineList fast = traceCandidates(img.data(), img.size, speed, nAng, lMinLine, labels, out, threads);
-        EXPECT_EQ(out.text(), "0\r1\r2\r3\r4\r5\r6\r7\r");
-        LineList scan;
-        for (std::uint32_t label : labels)
-            for (std::int32_t x = 0; x < w; x += speed)
-                for (std::int32_t y = 0; y < h; y += speed)
-                    for (std::int32_t k = 0; k < nAng / 2 && img.at(x, y) == label; ++k) {
-                        const StraightLine l =
-                            traceLine(img.data(), img.size, x, y, k * 6.2831853072 / nAng, lMinLine, label);
-                        if (l.valid() && l.length() > lMinLine)
-                            scan.push_back(l);
-                    }
-        ASSERT_EQ(fast.size(), scan.size()) << "trial " << trial;
-        for (std::size_t i = 0; i < scan.size(); ++i)
-            ASSERT_EQ(geometry(fast[i]), geometry(scan[i])) << "trial " << trial << " candidate " << i;
-        total += scan.size();
+        expectSameCandidates(img, {257, 256, 300, 259, 258, 70000, 261, 260}, speed, nAng, lMinLine, threads);
     }
-    EXPECT_GT(total, 5000u);
+    // Rows and columns of dashes 1..3 long with gaps of 1..4: every jump the
+    // clearance allows lands near a dash, so a jump one step too long skips
+    // one. Seeds on every pixel, 32 directions. Dashes one pixel apart chain
+    // into segments around lMinLine samples long.
+    for (int trial = 0; trial < 12; ++trial) {
+        SCOPED_TRACE("dashes " + std::to_string(trial));
+        const int w = 24 + trial * 3, h = 18 + trial;
+        LabelImage img(w, h);
+        for (int y = 1 + trial % 3; y < h; y += 2 + trial % 3)
+            for (int x = uniform(0, 2); x < w; x += uniform(2, 7))
+                img.fill(x, y, std::min(w - 1, x + uniform(0, 2)), y, 256);
+        for (int x = trial % 4; x < w; x += 5 + trial % 4)
+            for (int y = uniform(0, 3); y < h; y += uniform(3, 7))
+                img.fill(x, y, x, std::min(h - 1, y + uniform(0, 1)), 256);
+        expectSameCandidates(img, {256}, 1, 64, 1 + trial % 6, 1 + trial % 3);
+    }
+    EXPECT_GT(total, 50000u);
 }
