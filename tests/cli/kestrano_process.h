@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "cli/sha256.h"
 #include "support/temp_folder.h"
 
 struct KestranoRun {
@@ -109,13 +110,14 @@ inline KestranoExit runKestrano(const TempFolder& work, const std::vector<std::s
     return runKestrano({work.path(), arguments});
 }
 
-// Every file and folder below `folder` with its bytes, temporaries included.
+// Every file and folder below `folder` with the digest of its bytes, temporaries
+// included; short enough for a failing comparison to print.
 inline std::map<std::string, std::string> snapshot(const std::string& folder)
 {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         files[std::filesystem::relative(entry.path(), folder).string()] =
-            entry.is_regular_file() ? readBytes(entry.path().string()) : "<folder>";
+            entry.is_regular_file() ? kestrano::sha256OfFile(entry.path().string()) : "<folder>";
     return files;
 }
 
