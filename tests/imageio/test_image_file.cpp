@@ -86,28 +86,23 @@ TEST(ImageFile, StoredValuesAreKeptUnscaledFromAnyLayout)
     for (const char* name : {"g.pgm", "c.pgm", "g.tif", "g.png", "i.png"})
         EXPECT_EQ(read(folder / name).image.pixels, (Pixels{200, 7})) << name;
     EXPECT_EQ(read(folder / "m.pgm").image.pixels, (Pixels{1000, 7}));
-
-    Pixels samples;  // 16-bit tiles that overhang the image, on three pages
-    for (int i = 0; i < 20 * 18; ++i)
-        samples.push_back(static_cast<std::uint16_t>(i * 150));
-    TiffPage tiled{20, 18, 16, SAMPLEFORMAT_UINT, bytesOf(samples)};
-    tiled.tileSize = 16;
-    writeTiff(folder / "t.tif", {tiled, tiled, tiled});
-    const Read t = read(folder / "t.tif");
-    EXPECT_EQ(std::tie(t.image.rows, t.image.cols, t.image.pixels), std::make_tuple(18, 20, samples));
-    EXPECT_TRUE(t.warnings.empty());
 }
 
 TEST(ImageFile, EveryPageOfATiffIsReadable)
 {
     TempFolder folder;
-    writeTiff(folder / "stack.tif",
-              {{2, 1, 8, 1, {1, 2}}, {3, 1, 16, 1, bytesOf(Pixels{300, 400, 500})}, {1, 1, 8, 1, {9}}});
+    Pixels samples;  // the second page: 16-bit tiles that overhang the image
+    for (int i = 0; i < 20 * 18; ++i)
+        samples.push_back(static_cast<std::uint16_t>(i * 150));
+    TiffPage tiled{20, 18, 16, SAMPLEFORMAT_UINT, bytesOf(samples)};
+    tiled.tileSize = 16;
+    writeTiff(folder / "stack.tif", {{2, 1, 8, 1, {1, 2}}, tiled, {1, 1, 8, 1, {9}}});
     EXPECT_EQ(countPages(folder / "stack.tif"), 3u);
     EXPECT_EQ(read(folder / "stack.tif", 0).image.pixels, (Pixels{1, 2}));
     const Read second = read(folder / "stack.tif", 1);
-    EXPECT_EQ(std::make_tuple(second.image.pixels, second.image.bitsPerSample, second.warnings.size()),
-              std::make_tuple(Pixels{300, 400, 500}, 16, 0u));
+    EXPECT_EQ(std::tie(second.image.rows, second.image.cols, second.image.pixels, second.image.bitsPerSample),
+              std::make_tuple(18, 20, samples, 16));
+    EXPECT_TRUE(second.warnings.empty());
     EXPECT_EQ(read(folder / "stack.tif", 2).image.pixels, Pixels{9});
     EXPECT_EQ(read(folder / "stack.tif", 3).error, folder / "stack.tif: has 3 pages; page 4 does not exist");
 
