@@ -151,6 +151,8 @@ TEST(KestranoFaults, RefusalsAndFailedWritesLeaveEarlierResults)
     fs::create_directories(work / "f/data/dataAng.dat");
     fs::copy(work / "res", work / "mine", fs::copy_options::recursive);
     writeBytes(work / "mine/in/notes.txt", "mine");
+    fs::create_directory(work / "batch");
+    writeBytes(work / "batch/summary.csv", "an earlier batch's table");
     // A folder nobody may write into, root included: reported before the pipeline runs.
     fs::create_directory(work / "locked");
     const bool locked = std::system((::geteuid() == 0 ? "chattr +i '" + work / "locked" + "' 2>/dev/null"
@@ -161,6 +163,7 @@ TEST(KestranoFaults, RefusalsAndFailedWritesLeaveEarlierResults)
         {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "f", "--set", "nBins=20"}, "holds dataAng.dat"},
         {{"run", "in.pgm", "--out-dir", "mine", "--overwrite"}, "notes.txt"},
         {{"run", "in.pgm", "--out-dir", "res", "--set", "nBins=20"}, "--overwrite"},
+        {{"run", "in.pgm", "--out-dir", "batch"}, "batch/summary.csv already exists"},
         {{"run", "in.pgm", "--out-dir", "res", "--overwrite", "--set", "nAng=2000000000"}, "nAng"},
         {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-pixels", "100"}, "--max-pixels"},
         {{"run", "in.pgm", "-o", "out.pgm", "--data-dir", "d", "--max-memory", "1k"}, "--max-memory"},
