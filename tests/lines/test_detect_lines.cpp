@@ -145,16 +145,17 @@ TEST(CandidateSearch, SameCandidatesAsScanningTheWholeGridPerRegion)
             if (b % 2 == 0)
                 img.fill(x, y, std::min(w - 1, x + uniform(0, 30)), std::min(h - 1, y + uniform(0, 4)), label);
         }
-        // One-pixel regions, bars along the frame (the last row and column too)
-        // and one of the last 16-bit label.
+        // One-pixel regions, bars along the frame (the last row and column too),
+        // a region on the first row alone and one of the last 16-bit label.
         for (int d = 0; d < 20; ++d)
             img.at(uniform(0, w - 1), uniform(0, h - 1)) = std::uint16_t(256 + d % 6);
         img.fill(0, h - 1, w - 1, h - 1, 257);
         img.fill(w - 1, 0, w - 1, h / 2, 258);
+        img.fill(w / 3, 0, w - 5, 0, 262);
         img.fill(2, h / 2, w / 2, h / 2 + 1, 65535);
         const std::int32_t speed = uniform(1, 3), nAng = uniform(1, 40), lMinLine = uniform(-1, 15);
         const int threads = 1 + trial % 4 + (trial % 4 == 3 ? 4 : 0);  // 1, 2, 3, 7
-        expectSameCandidates(img, {257, 256, 300, 259, 258, 70000, 65535, 261, 260}, speed, nAng, lMinLine, threads);
+        expectSameCandidates(img, {257, 256, 300, 259, 258, 70000, 65535, 261, 262, 260}, speed, nAng, lMinLine, threads);
     }
     // Rows and columns of dashes 1..3 long with gaps of 1..4: every jump the
     // clearance allows lands near a dash, so a jump one step too long skips
