@@ -95,15 +95,16 @@ TEST(ImageFile, EveryPageOfATiffIsReadable)
     for (int i = 0; i < 20 * 18; ++i)
         samples.push_back(static_cast<std::uint16_t>(i * 150));
     TiffPage tiled{20, 18, 16, SAMPLEFORMAT_UINT, bytesOf(samples)};
-    tiled.tileSize = 16;
-    writeTiff(folder / "stack.tif", {{2, 1, 8, 1, {1, 2}}, tiled, {1, 1, 8, 1, {9}}});
+    TiffPage exact{32, 16, 8, SAMPLEFORMAT_UINT, std::vector<unsigned char>(32 * 16, 9)};  // the third: tiles that fit
+    tiled.tileSize = exact.tileSize = 16;
+    writeTiff(folder / "stack.tif", {{2, 1, 8, 1, {1, 2}}, tiled, exact});
     EXPECT_EQ(countPages(folder / "stack.tif"), 3u);
     EXPECT_EQ(read(folder / "stack.tif", 0).image.pixels, (Pixels{1, 2}));
     const Read second = read(folder / "stack.tif", 1);
     EXPECT_EQ(std::tie(second.image.rows, second.image.cols, second.image.pixels, second.image.bitsPerSample),
               std::make_tuple(18, 20, samples, 16));
     EXPECT_TRUE(second.warnings.empty());
-    EXPECT_EQ(read(folder / "stack.tif", 2).image.pixels, Pixels{9});
+    EXPECT_EQ(read(folder / "stack.tif", 2).image.pixels, Pixels(32 * 16, 9));
     EXPECT_EQ(read(folder / "stack.tif", 3).error, folder / "stack.tif: has 3 pages; page 4 does not exist");
 
     for (const std::string name : {"one.png", "one.tif"}) {
@@ -116,10 +117,10 @@ TEST(ImageFile, EveryPageOfATiffIsReadable)
 TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
 {
     TempFolder folder;
-    // Rows after their filter byte; the palette is black, red.
-    const std::string rgba("\0\x0a\xc8\x1e\x80", 5), palette("\0\0\0\xff\0\0", 6);
+    // Rows after their filter byte: one RGBA pixel; two 1-bit indices into a palette of black, red.
+    const std::string rgba("\0\x0a\xc8\x1e\x80", 5), indices("\0\x80", 2), palette("\0\0\0\xff\0\0", 6);
     writeBytes(folder / "c.png", crafted::png(1, 1, 8, 6, crafted::deflated(rgba)));
-    writeBytes(folder / "p.png", crafted::png(2, 1, 1, 3, crafted::deflated(std::string("\0\x80", 2)), palette));  // 1-bit
+    writeBytes(folder / "p.png", crafted::png(2, 1, 1, 3, crafted::deflated(indices), palette));
     writeTiff(folder / "c.tif", {{1, 1, 16, 1, bytesOf(Pixels{1000, 2000, 3000}), 3, PHOTOMETRIC_RGB}});
     Pixels colourMap(3 * 256, 0);
     colourMap[2] = 40000, colourMap[256 + 2] = 10000;  // red and green of entry 2
