@@ -166,6 +166,7 @@ TEST_F(HostWindowTest, ReapplyingStartsFromTheOpenedImageUnlessChainedAndEverySt
     ASSERT_TRUE(runKestranoFull());
     EXPECT_TRUE(window->lastRun()->chained);
     EXPECT_EQ(window->lastRun()->input->pixels, first);
+    EXPECT_TRUE(window->statusBar()->currentMessage().endsWith(" (chained on the previous result)"));
     EXPECT_FALSE(window->exportAction()->isEnabled());  // a chained result is no kestrano --out-dir run
 
     window->undoAction()->trigger();
@@ -235,8 +236,9 @@ TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
     canvas->zoomToFit();
     auto* readout = window->findChild<QLabel*>("pixelReadout");
     ASSERT_NE(readout, nullptr);
-    // Inside the vertical bar; the last pixel; just past it, where nothing reads.
-    for (const auto& [point, text] : {std::pair{QPointF(31.5, 40.5), "x 31  y 40  value 40000"},
+    // The first pixel; inside the vertical bar; the last pixel; just past it, where nothing reads.
+    for (const auto& [point, text] : {std::pair{QPointF(0.5, 0.5), "x 0  y 0  value 1000"},
+                                      {QPointF(31.5, 40.5), "x 31  y 40  value 40000"},
                                       {QPointF(79.5, 63.5), "x 79  y 63  value 1000"}, {QPointF(80.5, 63.5), ""}}) {
         QTest::mouseMove(canvas, canvas->widgetPoint(point).toPoint());
         EXPECT_EQ(readout->text(), text);
