@@ -204,10 +204,23 @@ TEST_F(HostWindowTest, TableRowsAndSegmentsInTheImageSelectEachOther)
         EXPECT_EQ(selected.front().data().toInt(), rows[i].segment);
         EXPECT_EQ(canvas->highlighted(), int(i));
     }
-    // Ctrl+T switches to the painted result.
+    // The segments are drawn in colour over the grey picture; Ctrl+T switches
+    // to the painted result, which is grey only.
+    const auto colouredPixels = [canvas] {
+        const QImage shot = canvas->grab().toImage();
+        int count = 0;
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x) {
+                const QColor c = shot.pixelColor(x, y);
+                count += c.red() != c.green() || c.green() != c.blue();
+            }
+        return count;
+    };
+    EXPECT_GT(colouredPixels(), 0);
     const QImage overlay = window->shownImage();
     QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_NE(window->shownImage(), overlay);
+    EXPECT_EQ(colouredPixels(), 0);
 }
 
 TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
