@@ -109,6 +109,9 @@ TEST(DataFiles, TotalThenOneValuePerLineGroupByGroup)
     EXPECT_EQ(readBytes(dir / "dataLen.dat"), "3\n2.5\n100\n7.25\n");  // replaced, not appended
     EXPECT_EQ(readBytes(dir / "dataAng.dat"), "3\n45\n180\n0\n");
     EXPECT_EQ(readBytes(dir / "none.dat"), "0\n");
+    // A missing group fails before the earlier file is replaced.
+    EXPECT_THROW(writeLengthData(LineGroups{{1, {}}}, dir / "dataLen.dat"), std::out_of_range);
+    EXPECT_EQ(readBytes(dir / "dataLen.dat"), "3\n2.5\n100\n7.25\n");
 
     writeLengthData(lines, dir / "data/dataLen.dat");
     EXPECT_FALSE(std::filesystem::exists(dir / "data/dataLen.dat"));
