@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <functional>
-#include <string>
 #include <random>
 #include <vector>
 
@@ -159,18 +158,6 @@ TEST(OptimizePasses, BackgroundMapAndPathsMatchTheLiteralTests)
     hwy::SetSupportedTargetsForTest(0);
 }
 
-TEST(OptimizePasses, BackgroundMapOfAFlatImageLeavesATwoPixelFrame)
-{
-    // 7 x 6 pixels, all background values: x in 2..5 and y in 2..4 count.
-    const LabelImage img(7, 6, 255);
-    const BackgroundMap map(img.data(), img.size, 2);
-    std::string rows;
-    for (int y = 0; y < 6; ++y, rows += '\n')
-        for (int x = 0; x < 7; ++x)
-            rows += map.at(x, y) ? '#' : '.';
-    EXPECT_EQ(rows, ".......\n.......\n..####.\n..####.\n..####.\n.......\n");
-}
-
 TEST(OptimizePasses, CountsAndAngleLimitsAtTheirEdges)
 {
     // Line 1 from (2, 3) to (30, 3), line 2 from (2, 3 + d) to (30, 3 + d):
@@ -207,11 +194,4 @@ TEST(OptimizePasses, CountsAndAngleLimitsAtTheirEdges)
                                           << c.angle2;
     }
     EXPECT_EQ(out.text(), "signo: 1\nsigno: 1\nsigno: -1\nsigno: -1\nsigno: 1\nsigno: -1\n");
-    // A path of length 12 takes samples 0..11: rows 3..14, of which 5..14
-    // are background here (row 15 too, but it is never sampled).
-    const LabelImage img = band(11);
-    const BackgroundMap map(img.data(), img.size);
-    EXPECT_TRUE(backgroundBetween(map, img.size, 2, 3, 2, 15, 9));
-    EXPECT_FALSE(backgroundBetween(map, img.size, 2, 3, 2, 15, 10));
-    EXPECT_TRUE(backgroundBetween(map, img.size, 2, 3, 2, 16, 10));  // 13 long: row 15 counts
 }
