@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <jpeglib.h>
 
-#include <algorithm>
 #include <cstdlib>
 #include <stdexcept>
 
@@ -21,42 +20,6 @@ void put(std::string& out, std::uint32_t v, int bytes, bool big = false)
 }
 
 }  // namespace
-
-std::string tiff(const TiffSpec& spec)
-{
-    struct Entry {
-        std::uint16_t tag, type;  // 3 SHORT, 4 LONG
-        std::uint32_t value;
-    };
-    const bool tiled = spec.tileWidth != 0;
-    const auto length = static_cast<std::uint32_t>(spec.payload.size());
-    std::vector<Entry> entries = {{256, 4, spec.width}, {257, 4, spec.height}, {258, 3, spec.bitsPerSample},
-                                  {259, 3, spec.compression}, {262, 3, 1}, {277, 3, 1}, {284, 3, 1},
-                                  {339, 3, spec.sampleFormat}};
-    constexpr std::uint16_t offsetsTag = 0;  // placeholder until the IFD's length is known
-    if (tiled)
-        entries.insert(entries.end(), {{322, 4, spec.tileWidth}, {323, 4, spec.tileHeight}, {324, 4, offsetsTag},
-                                       {325, 4, length}});
-    else
-        entries.insert(entries.end(), {{273, 4, offsetsTag}, {278, 4, spec.height}, {279, 4, length}});
-    std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) { return a.tag < b.tag; });
-    const auto count = static_cast<std::uint32_t>(entries.size());
-    const std::uint32_t dataOffset = 8 + 2 + count * 12 + 4;
-    for (Entry& e : entries)
-        if (e.tag == 273 || e.tag == 324)
-            e.value = dataOffset;
-    std::string out("II*\0", 4);
-    put(out, 8, 4);
-    put(out, count, 2);
-    for (const Entry& e : entries) {
-        put(out, e.tag, 2);
-        put(out, e.type, 2);
-        put(out, 1, 4);
-        put(out, e.value, 4);  // a SHORT sits in the first two bytes, little-endian
-    }
-    put(out, 0, 4);
-    return out + spec.payload;
-}
 
 std::string png(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType, const std::string& idat,
                 const std::string& palette, bool interlaced)

@@ -1,22 +1,12 @@
 #pragma once
-// Small files whose headers say what a test needs, including what no writer
-// would produce: sizes the data cannot back, tiles of gigabytes. Built in
-// memory, a few hundred bytes each; no large file is ever written.
+// Small PNG and JPEG files whose headers say what a test needs, including what
+// no writer would produce: sizes the data cannot back. Built in memory, a few
+// hundred bytes each; no large file is ever written.
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace crafted {
-
-// A little-endian TIFF with one grey strip (rowsPerStrip = height) or one
-// tile, whose data are `payload`; the tags say the rest.
-struct TiffSpec {
-    std::uint32_t width = 1, height = 1;
-    std::uint16_t bitsPerSample = 8, sampleFormat = 1, compression = 1;
-    std::uint32_t tileWidth = 0, tileHeight = 0;  // 0: strips
-    std::string payload;
-};
-std::string tiff(const TiffSpec& spec);
 
 // A PNG of one IHDR, a PLTE of `palette` (r, g, b bytes) unless empty, one IDAT
 // holding `idat` (already compressed) and IEND.

@@ -12,6 +12,7 @@
 #include "imageio/image_file.h"
 #include "support/temp_folder.h"
 #include "support/thrown_message.h"
+#include "support/tiff_writer.h"
 
 using namespace kestrano;
 
@@ -40,30 +41,33 @@ bool matches(const std::string& text, const std::string& pattern)
 TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
 {
     const ReadLimits usual{maxGreyImagePixels, 1ull << 30};
-    crafted::TiffSpec tiles;  // 16 x 16 floats in one 65536 x 65536 tile: 16 GiB to decode it
-    tiles.width = tiles.height = 16;
-    tiles.bitsPerSample = 32, tiles.sampleFormat = 3, tiles.compression = 8;
-    tiles.tileWidth = tiles.tileHeight = 65536;
-    tiles.payload = std::string(100, '\0');
-    crafted::TiffSpec strips;  // 20000 x 20000, 8 bit, uncompressed, 10 bytes of data
-    strips.width = strips.height = 20000;
-    strips.payload = std::string(10, '\0');
-    crafted::TiffSpec deflated = strips;  // the same, deflated: 1032 times the data at most
-    deflated.compression = 8;
-    deflated.payload = std::string(100, '\0');
+    TempFolder folder;
+    const auto tiff = [&](TiffPage page) {
+        page.raw = true;
+        writeTiff(folder / "page.tif", {page});
+        return readBytes(folder / "page.tif");
+    };
+    // 16 x 16 floats in one 65536 x 65536 tile: 16 GiB to decode it
+    TiffPage tiles{16, 16, 32, SAMPLEFORMAT_IEEEFP, std::vector<unsigned char>(100)};
+    tiles.tileSize = 65536, tiles.compression = COMPRESSION_ADOBE_DEFLATE;
+    // 20000 x 20000, 8 bit, uncompressed, 10 bytes of data; then deflated: 1032 times the data at most
+    const std::string strips = tiff({20000, 20000, 8, SAMPLEFORMAT_UINT, std::vector<unsigned char>(10)});
+    TiffPage deflated{20000, 20000, 8, SAMPLEFORMAT_UINT, std::vector<unsigned char>(100)};
+    deflated.compression = COMPRESSION_ADOBE_DEFLATE;
     const std::string zeros3000 = crafted::deflated(std::string(3000 * 3001, '\0'));  // filter byte per row
     const std::string smallJpeg = crafted::jpeg(8, 8, 1, std::vector<unsigned char>(64, 100));
 
     const std::vector<Refusal> cases = {
-        {"tiles.tif", crafted::tiff(tiles), usual, true,
+        {"tiles.tif", tiff(tiles), usual, true,
          "image too large: reading it needs 17,179,869,184 bytes for a 65536 x 65536 tile on top of * already "
          "taken; the memory limit is 1,073,741,824 bytes (raise it with --max-memory)"},
-        {"strips.tif", crafted::tiff(strips), usual, false,
-         "truncated or corrupt: it declares 400,000,000 bytes of pixel data but the file holds only 156"},
-        {"bomb.tif", crafted::tiff(deflated), usual, false,
+        {"strips.tif", strips, usual, false,
+         "truncated or corrupt: it declares 400,000,000 bytes of pixel data but the file holds only " +
+             std::to_string(strips.size())},
+        {"bomb.tif", tiff(deflated), usual, false,
          "truncated or corrupt: it declares 400,000,000 bytes of pixel data but its 100 bytes can hold at most "
          "103,200"},
-        {"wide.tif", crafted::tiff(deflated), ReadLimits{1000000, 1ull << 30}, true,
+        {"wide.tif", tiff(deflated), ReadLimits{1000000, 1ull << 30}, true,
          "image too large: it declares 20000 x 20000 pixels (400,000,000); the limit is 1,000,000 pixels (raise it "
          "with --max-pixels)"},
         {"huge.png", crafted::png(20000, 20000, 8, 0, crafted::deflated(std::string(100, '\0'))), usual, false,
@@ -91,7 +95,6 @@ TEST(ReadLimits, DeclaredSizesAreCheckedBeforeAllocating)
          true, "image too large: reading it needs 131,072 bytes for the pixels on top of * already taken; the memory "
          "limit is 100,000 bytes (raise it with --max-memory)"},
     };
-    TempFolder folder;
     for (const Refusal& c : cases) {
         writeBytes(folder / c.name, c.bytes);
         std::vector<std::string> warnings;

@@ -13,6 +13,7 @@
 #include "imageio/image_file.h"
 #include "support/counting_malloc.h"
 #include "support/temp_folder.h"
+#include "support/tiff_writer.h"
 
 using namespace kestrano;
 
@@ -27,10 +28,9 @@ TEST(ReadPeakMemory, ReadsStayWithinTheBudget)
     for (const char* name : {"r.tif", "r.png", "r.pgm"})
         writeGreyImage(folder / name, GreyImage(200, 300, ramp));
     writeBytes(folder / "r.jpg", crafted::jpeg(300, 200, 1, {ramp.begin(), ramp.end()}, true, 90));
-    crafted::TiffSpec tiles;  // one tile of 16 GiB
-    tiles.width = tiles.height = 16, tiles.compression = 8, tiles.tileWidth = tiles.tileHeight = 65536;
-    tiles.payload = std::string(100, '\0');
-    writeBytes(folder / "tiles.tif", crafted::tiff(tiles));
+    TiffPage tiles{16, 16, 8, SAMPLEFORMAT_UINT, std::vector<unsigned char>(100)};  // one tile of 4 GiB
+    tiles.tileSize = 65536, tiles.compression = COMPRESSION_ADOBE_DEFLATE, tiles.raw = true;
+    writeTiff(folder / "tiles.tif", {tiles});
     writeBytes(folder / "bomb.png", crafted::png(3000, 3000, 8, 0, crafted::deflated(std::string(3000 * 3001, '\0'))));
 
     const std::uint64_t budgets[] = {1 << 12, 1 << 16, 200000, 400000, 1 << 20, 4 << 20};

@@ -1,7 +1,7 @@
 #pragma once
 // TIFF files in layouts the tool never writes itself (8-bit, colour, palette,
-// tiled, wide or signed samples, several pages, resolution tags), made
-// directly with libtiff.
+// tiled, wide or signed samples, several pages, resolution tags, compressed
+// data the tags overstate), made directly with libtiff.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -21,6 +21,8 @@ struct TiffPage {
     const char* description = nullptr;
     float resolution = 0.0f;  // x; y is twice as fine
     std::uint16_t unit = 0;   // 0: no ResolutionUnit tag
+    std::uint16_t compression = COMPRESSION_NONE;
+    bool raw = false;  // `bytes` are strip or tile 0 as stored, whatever the tags declare
 };
 
 template <typename T>
@@ -55,13 +57,20 @@ inline void writeTiff(const std::string& path, const std::vector<TiffPage>& page
         }
         if (p.unit)
             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, p.unit);
+        TIFFSetField(tif, TIFFTAG_COMPRESSION, p.compression);
         if (p.tileSize == 0) {
             TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, p.height);
-            for (std::uint32_t r = 0; r < p.height; ++r)
-                TIFFWriteScanline(tif, &p.bytes[r * rowBytes], r, 0);
         } else {
             TIFFSetField(tif, TIFFTAG_TILEWIDTH, p.tileSize);
             TIFFSetField(tif, TIFFTAG_TILELENGTH, p.tileSize);
+        }
+        if (p.raw) {
+            // Headers that promise more than the file holds, for the readers' limits.
+            (p.tileSize ? TIFFWriteRawTile : TIFFWriteRawStrip)(tif, 0, p.bytes.data(), tmsize_t(p.bytes.size()));
+        } else if (p.tileSize == 0) {
+            for (std::uint32_t r = 0; r < p.height; ++r)
+                TIFFWriteScanline(tif, &p.bytes[r * rowBytes], r, 0);
+        } else {
             const std::size_t pixelBytes = rowBytes / p.width;
             std::vector<unsigned char> tile(TIFFTileSize(tif));
             for (std::uint32_t y = 0; y < p.height; y += p.tileSize)
