@@ -15,12 +15,7 @@
 #include <vector>
 
 #include "cli/sha256.h"
-#include "core/kestrano.h"
-#include "core/run_settings.h"
 #include "kestrano_process.h"
-#include "output/data_files.h"
-#include "output/histograms.h"
-#include "support/log_sink.h"
 #include "support/temp_folder.h"
 #include "test_images.h"
 
@@ -224,46 +219,23 @@ TEST(ResultsFolder, PixelSizeFromTagsAndNoPictures)
         EXPECT_EQ(pictures.erase(name), 1u) << name;
     tables.erase("run.json");
     EXPECT_EQ(tables, pictures);
-    Names listed;
-    const Json record = Json::parse(readBytes(work / "bare/a/run.json"));
-    for (const Json& output : record["outputs"])
-        listed.push_back(output["path"]);
-    EXPECT_EQ(listed, (Names{"lines.tif", "data/dataLen.dat", "data/dataAng.dat", "data/histoLen.dat",
-                             "data/histoAng.dat", "segments.csv", "log.txt"}));
     EXPECT_NE(readBytes(work / "bare/report.html").find("no overlay"), std::string::npos);
 }
 
-// What only the built binary shows: its exit statuses, its standard output as
-// a whole and the files it leaves, against the pipeline run in-process.
-TEST(KestranoProcess, PrintsAndWritesWhatThePipelineGivesInProcess)
+// What only the built binary shows: its exit statuses, what it prints and the
+// files it leaves. That its lines, image and data files are the pipeline's own
+// is compared with in-process runs by the Python module's tests.
+TEST(KestranoProcess, ExitStatusesAndWhatEachRunLeaves)
 {
-    // The list as the plug-in builds it, with nAng from the later --set.
-    const std::int32_t position[3] = {0, 0, 0};
-    ParamList list = startParamList({{"nAng", "64"}}, position);
-    addDialogValues(list, DialogValues{});
-    const GreyImage image = barsImage();
-    LogSink log;
-    const RunResult expected = run(image.pixels.data(), image.rows, image.cols, list, RunOptions{&log, 0});
-    ASSERT_GT(expected.lines.size(), 0u);
     const Names dataFiles = {"dataAng.dat", "dataLen.dat", "histoAng.dat", "histoLen.dat"};
-
-    TempFolder work, reference;
-    writeLengthData(expected.lines, reference / "dataLen.dat");
-    writeAngleData(expected.lines, reference / "dataAng.dat");
-    writeHistogram(expected.lengthHistogram, reference / "histoLen.dat");
-    writeHistogram(expected.angleHistogram, reference / "histoAng.dat");
-    writeGreyImage(work / "bars.tif", image);
-    const KestranoExit done = runKestrano(
-        work, {"run", "bars.tif", "--set", "nAng=32", "--set", "nAng=64", "-o", "out.tif", "--data-dir", "d"});
+    TempFolder work;
+    writeGreyImage(work / "bars.tif", barsImage());
+    const KestranoExit done =
+        runKestrano(work, {"run", "bars.tif", "--set", "nAng=64", "-o", "out.tif", "--data-dir", "d"});
     ASSERT_EQ(done.status, 0) << done.err;
-    EXPECT_EQ(done.out, log.text());
     EXPECT_EQ(done.err, "");
-    std::vector<std::string> warnings;
-    EXPECT_EQ(readGreyImage(work / "out.tif", warnings).pixels, expected.image);
     EXPECT_EQ(namesIn(work / "d"), Names{"data"});  // staging folder removed
-    ASSERT_EQ(namesIn(work / "d/data"), dataFiles);
-    for (const std::string& name : dataFiles)
-        EXPECT_EQ(readBytes(work / ("d/data/" + name)), readBytes(reference / name)) << name;
+    EXPECT_EQ(namesIn(work / "d/data"), dataFiles);
 
     // Without -o: nothing but the data files, in the working folder.
     const KestranoExit noOutput = runKestrano(work, {"run", "bars.tif", "--no-smoothing"});
