@@ -24,18 +24,14 @@
 #include "support/temp_folder.h"
 
 struct KestranoRun {
-    KestranoRun(std::string dir, std::vector<std::string> args, long long fileSize = -1)
-        : workDir(std::move(dir)), arguments(std::move(args)), fileSizeLimit(fileSize)
-    {
-    }
     std::string workDir;
     std::vector<std::string> arguments;
     long long fileSizeLimit = -1;     // bytes; RLIMIT_FSIZE
     long long addressLimit = -1;      // bytes; RLIMIT_AS
-    std::string stdoutPath;           // empty: captured
-    std::function<bool()> signalWhen; // polled while the child runs
+    std::string stdoutPath = "";                // empty: captured
+    std::function<bool()> signalWhen = nullptr;  // polled while the child runs
     int signal = 0;
-    std::vector<std::string> wrapper;  // a program that runs kestrano, e.g. strace
+    std::vector<std::string> wrapper = {};  // a program that runs kestrano, e.g. strace
 };
 
 struct KestranoExit {
@@ -119,9 +115,4 @@ inline std::map<std::string, std::string> snapshot(const std::string& folder)
         files[std::filesystem::relative(entry.path(), folder).string()] =
             entry.is_regular_file() ? kestrano::sha256OfFile(entry.path().string()) : "<folder>";
     return files;
-}
-
-inline bool contains(const std::string& text, const std::string& part)
-{
-    return text.find(part) != std::string::npos;
 }
