@@ -13,7 +13,6 @@
 
 #include "preprocess/anisotropic_diffusion.h"
 #include "preprocess/diffusion_reference.h"
-#include "preprocess/diffusion_rows.h"
 #include "support/log_sink.h"
 #include "support/thrown_message.h"
 
@@ -89,16 +88,4 @@ TEST(AnisotropicDiffusion, FusedPassEqualsTheComposedUnitsBitForBit)
             hwy::SetSupportedTargetsForTest(0);
         }
     }
-}
-
-TEST(DiffuseRows, WritesOnlyItsBand)
-{
-    const std::int32_t rows = 6, cols = 19;
-    std::vector<float> in(rows * cols);
-    for (std::size_t i = 0; i < in.size(); ++i)
-        in[i] = float(i * 37 % 101);
-    std::vector<float> out(in.size(), -5.0f);
-    diffuseRows(in.data(), out.data(), rows, cols, 2, 4, 2000.0f, 1.0f, 1.0f, 0.5f, 0.14);
-    for (std::size_t i = 0; i < out.size(); ++i)
-        EXPECT_EQ(out[i] == -5.0f, i < 2 * cols || i >= 4 * cols) << i;
 }
