@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "core/kestrano.h"
 #include "core/run_settings.h"
 #include "pipeline/memory_estimate.h"
 #include "pipeline/parameter_limits.h"
@@ -38,19 +36,6 @@ TEST(ParameterLimits, ValuesThatWouldHangOrOverflowAreRefusedOnlyWhereTheyAreUse
     };
     for (const auto& [params, expected] : cases)
         EXPECT_EQ(thrownMessage<std::invalid_argument>([&] { checkParameterLimits(params); }), expected) << (expected.empty() ? "accepted list refused" : expected);
-}
-
-// The run checks first, before printing anything.
-TEST(ParameterLimits, TheRunChecksBeforePrinting)
-{
-    const std::vector<std::uint16_t> pixels(16, 100);
-    std::ostringstream log;
-    RunOptions options;
-    options.log = &log;
-    EXPECT_EQ(thrownMessage<std::invalid_argument>(
-                  [&] { run(pixels.data(), 4, 4, {{"tipoOutput", "n"}, {"nIts", "200000"}}, options); }),
-              "nIts = 200000 is outside the accepted range (at most 100000)");
-    EXPECT_EQ(log.str(), "");
 }
 
 TEST(MemoryEstimate, CoversTheWholeImageBuffersOfTheStagesThatRun)

@@ -86,10 +86,11 @@ TEST(RunPipeline, EachStageThatRunsPrintsItsLines)
     }
 }
 
-TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
+TEST(RunPipeline, RefusalsStopWhereTheValueIsRead)
 {
     ParamList noSpeed = baseList();
     noSpeed.erase("speed");
+    const ParamList detecting = with(baseList(), "dl", "t");
     const std::string head = "Tipo Salida: n\n";
     const std::string stretched = head + "MIN CDF: 5\nMAX CDF: 94\n";
     struct Case {
@@ -106,6 +107,14 @@ TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
         {with(baseList(), "nIts", "x"), "invalid stoi argument", head, true},
         {with(baseList(), "s", "1"), "invalid stoi argument", head, true},  // no "w"
         {with(baseList(), "th", "high"), "invalid stoi argument", stretched + "Umbralizacion\n", false},
+        // Limits and values detection cannot work with: before anything, and
+        // the latter only when detection runs.
+        {with(baseList(), "nIts", "200000"), "nIts = 200000 is outside the accepted range (at most 100000)", "",
+         true},
+        {with(detecting, "speed", "0"), "speed must be at least 1 (got 0)", "", true},
+        {with(detecting, "nAng", "0"), "nAng must be at least 1 (got 0)", "", true},
+        {with(detecting, "nBins", "0"), "nBins must be at least 1 (got 0)", "", true},
+        {with(with(with(baseList(), "speed", "0"), "nAng", "0"), "nBins", "0"), "", stretched, false},
     };
     for (const Case& c : cases) {
         const Outcome o = run(c.list);
@@ -113,6 +122,8 @@ TEST(RunPipeline, ConversionFailuresStopWhereTheValueIsRead)
         EXPECT_EQ(o.printed, c.printed);
         EXPECT_EQ(o.pixels == ramp100(), c.untouched) << c.printed;
     }
+    for (const char* name : {"speed", "nAng", "nBins"})  // 1 is enough
+        EXPECT_EQ(run(with(detecting, name, "1")).error, "") << name;
 }
 
 TEST(RunPipeline, GradientReadsSpreadThenWindowAndWritesTruncatedMagnitudes)
@@ -124,19 +135,6 @@ TEST(RunPipeline, GradientReadsSpreadThenWindowAndWritesTruncatedMagnitudes)
     std::vector<std::uint16_t> expected = {0, 18, 50, 62, 0, 18, 50, 62, 0, 18, 50, 62};
     stretchContrast(expected.data(), ImageSize{3, 4}, 0, 255, 5, quietLog());
     EXPECT_EQ(o.pixels, expected);
-}
-
-TEST(RunPipeline, ImpossibleDetectionValuesAreRefusedUpFront)
-{
-    for (const char* name : {"speed", "nAng", "nBins"}) {
-        const Outcome o = run(with(with(baseList(), "dl", "t"), name, "0"));
-        EXPECT_EQ(o.error, std::string(name) + " must be at least 1 (got 0)");
-        EXPECT_EQ(o.printed, "");
-        EXPECT_EQ(o.pixels, ramp100());
-        // Without "dl" they are not used and do not matter; 1 is enough.
-        EXPECT_EQ(run(with(baseList(), name, "0")).error, "");
-        EXPECT_EQ(run(with(with(baseList(), "dl", "t"), name, "1")).error, "") << name;
-    }
 }
 
 TEST(RunPipeline, DetectionExchangesTheSizesAndPaintsLinesOnly)
