@@ -25,15 +25,12 @@ std::string stretch(Pixels& pixels, ImageSize size)
 
 }  // namespace
 
-TEST(MinMaxAndHistogram, NoPixelsAndEmptyBins)
+TEST(MinMaxPixels, NoPixels)
 {
-    const Pixels pixels = {3, 9, 9, 0, 7, 2};
+    const Pixels pixels = {3, 9};
     std::int32_t largest = -1, smallest = -1;
-    minMaxPixels(pixels.data(), {0, 3}, largest, smallest);
+    minMaxPixels(pixels.data(), {0, 2}, largest, smallest);
     EXPECT_EQ(std::make_pair(largest, smallest), std::make_pair(0, 65535));
-    const Histogram h = buildHistogram(pixels.data(), {2, 3});
-    EXPECT_EQ(h.binCount, 10);
-    EXPECT_EQ(h.binCounts, (std::vector<std::int32_t>{1, 0, 1, 1, 0, 0, 0, 1, 0, 2}));
 }
 
 TEST(StretchContrast, HundredDistinctLevels)
