@@ -15,15 +15,6 @@
 
 using namespace kestrano;
 
-namespace {
-
-Matrix<double> gradientOf(const std::vector<std::uint16_t>& pixels, ImageSize size, int w, int s)
-{
-    return gradientFilter(pixelsToMatrix(pixels.data(), size), size, w, s);
-}
-
-}  // namespace
-
 TEST(GradientPass, RefusesImagesNarrowerThanTwoAndNegativeWidths)
 {
     std::vector<std::uint16_t> pixels(12, 100);
@@ -47,7 +38,7 @@ TEST(GradientPass, SameAsTheStepsForEveryWindowShapeAndThreadCount)
         }
         for (int w : {0, 1, 2, 3, 4, 5, 8}) {
             for (int s : {0, 1, 3}) {
-                const Matrix<double> g = gradientOf(pixels, size, w, s);
+                const Matrix<double> g = gradientFilter(pixelsToMatrix(pixels.data(), size), size, w, s);
                 std::vector<std::uint16_t> expected(pixels.size());
                 for (int r = 0; r < size[0]; ++r)
                     for (int c = 0; c < size[1]; ++c)
