@@ -61,6 +61,23 @@ TEST(OverlayImage, EnlargesSmallImagesByAWholeFactor)
     EXPECT_EQ(overlayImage(pixels.data(), 64, 80, {}).size(), QSize(640, 512));
 }
 
+TEST(AngleLegend, SizesItsTextToTheLegendWhateverThePainterFont)
+{
+    std::vector<QImage> legends;
+    for (int pixels : {6, 40}) {
+        QImage canvas(240, 240, QImage::Format_RGB32);
+        canvas.fill(Qt::white);
+        QPainter painter(&canvas);
+        QFont font = painter.font();
+        font.setPixelSize(pixels);
+        painter.setFont(font);
+        drawAngleLegend(painter, QRectF(canvas.rect()), Qt::black, Qt::white);
+        painter.end();
+        legends.push_back(canvas);
+    }
+    EXPECT_EQ(legends[0], legends[1]);
+}
+
 TEST(SegmentNumbers, LeaveOutWhatWouldOverlapOrOutgrowItsSegment)
 {
     QImage canvas(400, 400, QImage::Format_RGB32);

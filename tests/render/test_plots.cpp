@@ -1,6 +1,9 @@
 // The length histogram and the angle rose: their bins, and their files.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
+#include "render/angle_colour.h"
 #include "render/angle_rose.h"
 #include "render/length_histogram.h"
 #include "render/plot_files.h"
@@ -54,4 +57,65 @@ TEST(PlotFiles, SvgHasLabelledAxesAndThePictureItsScale)
     const QImage picture = plotImage(angleRoseOf(rows), kPlotSize, 2.0);
     EXPECT_EQ(picture.size(), kPlotSize * 2);
     EXPECT_FALSE(pngBytes(picture).isEmpty());
+}
+
+namespace {
+
+// The bounding box of the pixels inside `within` that `keep` accepts.
+template <class Keep>
+QRect inkBox(const QImage& image, Keep keep, const QRect& within)
+{
+    QRect box;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (keep(image.pixelColor(x, y)))
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+bool coloured(const QColor& c) { return c.hsvSaturation() > 100; }
+bool dark(const QColor& c) { return c.value() < 128; }
+
+}  // namespace
+
+// Layout is checked on the ink, not on stored pictures: those depend on the machine's fonts.
+TEST(PlotLayout, RoseFillsItsAreaWithTheAngleLabelsInTheMargin)
+{
+    std::vector<SegmentRow> rows(2);
+    rows[0].angleDeg = 5.0;
+    rows[1].angleDeg = 175.0;
+    const PlotColours redGrid{Qt::white, Qt::black, Qt::red};
+    // Wide: the height decides the radius. Sectors 0 and 17 reach the outer ring.
+    const QImage wide = plotImage(angleRoseOf(rows, redGrid), kPlotSize, 2.0);
+    const QRect circle = inkBox(wide, coloured, wide.rect());
+    EXPECT_NEAR(circle.width(), circle.height(), 2);
+    EXPECT_GT(circle.height(), 0.7 * wide.height());
+    EXPECT_TRUE(wide.rect().adjusted(1, 1, -1, -1).contains(circle));
+    for (double angle : {5.0, 175.0, 185.0, 355.0}) {
+        const double radians = angle * M_PI / 180.0, r = 0.3 * circle.width();
+        const QPoint at = circle.center() + QPointF(r * std::cos(radians), r * std::sin(radians)).toPoint();
+        EXPECT_EQ(wide.pixel(at), angleColour(angle).rgb()) << angle;
+    }
+    // Tall: the width decides. The 0 degree labels sit in the margins, a little nearer the edge.
+    const QImage tall = plotImage(angleRoseOf(rows, redGrid), QSize(480, 800), 2.0);
+    const QRect disc = inkBox(tall, coloured, tall.rect());
+    const QRect band(0, disc.center().y() - disc.height() / 8, tall.width(), disc.height() / 4);
+    const QRect left = inkBox(tall, dark, band.adjusted(0, 0, disc.left() - tall.width(), 0));
+    const QRect right = inkBox(tall, dark, band.adjusted(disc.right() + 1, 0, 0, 0));
+    EXPECT_GE(disc.left() - left.right(), left.left());
+    EXPECT_GT(left.left(), 0);
+    EXPECT_GE(right.left() - disc.right(), tall.width() - 1 - right.right());
+    EXPECT_GT(tall.width() - 1 - right.right(), 0);
+}
+
+TEST(PlotLayout, LastLengthBarEndsUnderItsTickLabelClearOfTheEdge)
+{
+    SegmentRow row;
+    row.length = 10.0;  // bins of 2 up to 12: the one bar ends on the last tick
+    const QImage plot = plotImage(lengthHistogramOf({row}, "um"), kPlotSize, 2.0);
+    const QRect bar = inkBox(plot, coloured, plot.rect());
+    const QRect label = inkBox(plot, dark, QRect(bar.right() - 40, bar.bottom() + 4, 100, 40) & plot.rect());
+    EXPECT_NEAR(label.center().x(), bar.right(), 3);
+    // The right margin holds half the label and 6 pixels (12 at this scale).
+    EXPECT_NEAR(plot.width() - 1 - label.right(), 12, 3);
 }
