@@ -96,14 +96,9 @@ private:
     pid_t pid_ = -1;
 };
 
-inline KestranoExit runKestrano(const KestranoRun& run)
-{
-    return KestranoProcess(run).wait();
-}
-
 inline KestranoExit runKestrano(const TempFolder& work, const std::vector<std::string>& arguments)
 {
-    return runKestrano({work.path(), arguments});
+    return KestranoProcess({work.path(), arguments}).wait();
 }
 
 // Every file and folder below `folder` with the digest of its bytes, temporaries

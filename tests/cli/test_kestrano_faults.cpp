@@ -100,7 +100,7 @@ TEST(KestranoFaults, InterruptsRemoveTemporariesAndKeepEarlierResults)
         KestranoRun run{earlier.work.path(), {"run", "in.pgm", "--out-dir", "res", "--overwrite", "--threads", "1"}};
         run.signalWhen = [&] { return hasTemporary(res); };
         run.signal = signal;
-        const KestranoExit stopped = runKestrano(run);
+        const KestranoExit stopped = KestranoProcess(run).wait();
         EXPECT_EQ(stopped.status, 128 + signal);
         if (signal == SIGKILL) {
             // The dead run's folder stays until the next run into the folder removes it.
@@ -127,7 +127,7 @@ TEST(KestranoFaults, OneInputsFailureStaysItsOwn)
     KestranoRun limited{work.path(),
                         {"run", "a.pgm", "flat.png", "c.pgm", "--out-dir", "lim", "--jobs", "1", "--threads", "1"}};
     limited.addressLimit = 150ll << 20;
-    const KestranoExit starved = runKestrano(limited);
+    const KestranoExit starved = KestranoProcess(limited).wait();
     EXPECT_TRUE(starved.status == 2 || starved.status == 3) << starved.status;
     EXPECT_NE(starved.err.find("kestrano: error: flat.png: not enough memory"), std::string::npos) << starved.err;
     EXPECT_TRUE(fs::exists(work / "lim/a/segments.csv"));
@@ -181,7 +181,7 @@ TEST(KestranoFaults, RefusalsAndFailedWritesLeaveEarlierResults)
         SCOPED_TRACE(c.message);
         KestranoRun run{work.path(), c.arguments, c.fileSize};
         run.stdoutPath = c.stdoutPath;
-        const KestranoExit done = runKestrano(run);
+        const KestranoExit done = KestranoProcess(run).wait();
         EXPECT_EQ(done.status, 2);
         EXPECT_EQ(done.out.empty(), c.fileSize < 0);  // a refusal prints nothing; /dev/full takes what is printed
         EXPECT_NE(done.err.find(c.message), std::string::npos) << done.err;
@@ -216,7 +216,7 @@ TEST(LowMemory, EveryLimitEndsWithAMessageAndNoTemporaries)
         const std::string out = "out" + std::to_string(mib);
         KestranoRun limited{work.path(), {"run", "bars.pgm", "--out-dir", out}};
         limited.addressLimit = mib << 20;
-        const KestranoExit run = runKestrano(limited);
+        const KestranoExit run = KestranoProcess(limited).wait();
         SCOPED_TRACE(std::to_string(mib) + " MiB: " + run.err);
         if (run.status == 127 && run.err.find("error while loading shared libraries") != std::string::npos)
             continue;  // the loader itself did not fit
