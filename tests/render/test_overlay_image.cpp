@@ -18,14 +18,6 @@ SegmentRow segment(int number, int x1, int y1, int x2, int y2, double angle)
 
 }  // namespace
 
-TEST(AngleColour, IsAxial)
-{
-    for (double angle : {0.0, 10.0, 45.0, 90.0, 179.0})
-        EXPECT_EQ(angleColour(angle), angleColour(angle + 180.0)) << angle;
-    EXPECT_EQ(angleColour(-30.0), angleColour(150.0));
-    EXPECT_NE(angleColour(0.0), angleColour(90.0));
-}
-
 TEST(OverlayImage, DrawsEachSegmentInItsColourOverTheGreyInput)
 {
     const std::int32_t rows = 600, cols = 800;
