@@ -100,18 +100,16 @@ TEST(Dialog, ShowsTwoGroupsAndTheRunButtonOnlyWithTheFieldsRanges)
                                             "Line Detector", "Run", "nAng", "lMinLine"}));
 
     // The stage switches head the first column of their groups.
-    for (const auto& [text, row] : {std::pair{"Smoothing Filter", 0}, {"Gradient Filter", 1}, {"Thresholding", 3},
-                                    {"Line Detector", 0}}) {
-        QCheckBox* box = nullptr;
-        for (QCheckBox* b : d.findChildren<QCheckBox*>())
-            box = b->text() == text ? b : box;
-        ASSERT_NE(box, nullptr) << text;
+    QStringList switches;
+    for (QCheckBox* box : d.findChildren<QCheckBox*>()) {
         auto* grid = qobject_cast<QGridLayout*>(box->parentWidget()->layout());
-        ASSERT_NE(grid, nullptr) << text;
+        ASSERT_NE(grid, nullptr) << box->text().toStdString();
         int r = -1, c = -1, rowSpan = 0, columnSpan = 0;
         grid->getItemPosition(grid->indexOf(box), &r, &c, &rowSpan, &columnSpan);
-        EXPECT_EQ((std::pair{r, c}), (std::pair{row, 0})) << text;
+        switches << QString("%1 %2,%3").arg(box->text()).arg(r).arg(c);
     }
+    EXPECT_EQ(switches, (QStringList{"Smoothing Filter 0,0", "Gradient Filter 1,0", "Thresholding 3,0",
+                                     "Line Detector 0,0"}));
     // Each field's range and the step of its arrows.
     for (const auto& [name, low, high, step] :
          {std::tuple{"nAng", 1, 1440, 4}, {"lLine", 0, 512, 5}, {"lMinLine", 0, 256, 1}, {"speed", 0, 25, 1},

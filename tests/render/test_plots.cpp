@@ -41,7 +41,7 @@ TEST(PlotBins, RoseSectorsAreAxial)
 }
 
 // Whether the files are valid SVG shows in the report, which renders them.
-TEST(PlotFiles, SvgHasLabelledAxesAndThePictureItsScale)
+TEST(PlotFiles, SvgHasLabelledAxesAndThePictureEncodes)
 {
     SegmentRow row;
     row.length = 3.5;
@@ -53,10 +53,7 @@ TEST(PlotFiles, SvgHasLabelledAxesAndThePictureItsScale)
     EXPECT_TRUE(lengths.contains("Segments"));
     EXPECT_TRUE(angles.contains("135"));
     EXPECT_TRUE(angles.contains("n = 12"));
-
-    const QImage picture = plotImage(angleRoseOf(rows), kPlotSize, 2.0);
-    EXPECT_EQ(picture.size(), kPlotSize * 2);
-    EXPECT_FALSE(pngBytes(picture).isEmpty());
+    EXPECT_FALSE(pngBytes(plotImage(angleRoseOf(rows))).isEmpty());
 }
 
 namespace {
