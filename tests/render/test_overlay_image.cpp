@@ -35,6 +35,7 @@ TEST(OverlayImage, DrawsEachSegmentInItsColourOverTheGreyInput)
     // On each line, away from its number at the midpoint: the line's colour.
     EXPECT_EQ(overlay.pixelColor(100, 300).rgb(), angleColour(0.0).rgb());
     EXPECT_EQ(overlay.pixelColor(600, 150).rgb(), angleColour(90.0).rgb());
+    EXPECT_NE(overlay.pixelColor(100, 300), overlay.pixelColor(600, 150));
     // Far from both, the input in grey.
     const QColor background = overlay.pixelColor(300, 500);
     EXPECT_EQ(background.red(), background.green());
