@@ -29,14 +29,20 @@ struct Read {
     std::string error;
 };
 
-// Reads `path`, keeping the message of a refusal instead of throwing it.
-Read read(const std::string& path, std::size_t page = 0, bool rescale = false)
+// Reads `path`; unless on several threads at once, checks that libtiff and
+// libpng print nothing themselves.
+Read read(const std::string& path, std::size_t page = 0, bool rescale = false, bool watchStderr = true)
 {
     Read result;
     ReadOptions options;
     options.page = page;
     options.rescale = rescale;
+    if (watchStderr)
+        testing::internal::CaptureStderr();
     result.error = thrownMessage<ImageFileError>([&] { result.image = readGreyImage(path, result.warnings, options); });
+    if (watchStderr) {
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "") << path;
+    }
     return result;
 }
 
@@ -277,7 +283,7 @@ TEST(ImageFile, TruncatedFilesKeepTheirOwnMessagesOnEveryThread)
     testing::internal::CaptureStderr();
     for (std::size_t i = 0; i < errors.size(); ++i)
         threads.emplace_back([&, i] {
-            errors[i] = read(folder / files[i % files.size()].first).error;
+            errors[i] = read(folder / files[i % files.size()].first, 0, false, false).error;
         });
     for (std::thread& thread : threads)
         thread.join();

@@ -11,6 +11,7 @@
 #include "imageio/crafted_files.h"
 #include "imageio/image_file.h"
 #include "support/temp_folder.h"
+#include "support/thrown_message.h"
 #include "support/tiff_writer.h"
 
 using namespace kestrano;
@@ -127,4 +128,14 @@ TEST(ReadLimits, TheMemoryBudgetIsExact)
     EXPECT_EQ(readGreyImage(folder / "a.pgm", warnings, options).pixels.size(), 64u * 32u);
     options.limits.maxPixels -= 1;
     EXPECT_THROW(readGreyImage(folder / "a.pgm", warnings, options), ImageTooLargeError);
+
+    // libpng's and libtiff's own allocations count too: a tiny budget stops them.
+    writeGreyImage(folder / "b.png", GreyImage(64, 64, std::vector<std::uint16_t>(64 * 64, 9)));
+    writeGreyImage(folder / "b.tif", GreyImage(64, 64, std::vector<std::uint16_t>(64 * 64, 9)));
+    options.limits.maxBytes = 2 * 64 * 64 + 1000;
+    for (const char* name : {"b.png", "b.tif"}) {
+        const std::string message =
+            thrownMessage<ImageTooLargeError>([&] { readGreyImage(folder / name, warnings, options); });
+        EXPECT_NE(message.find("(raise it with --max-memory)"), std::string::npos) << name << ": " << message;
+    }
 }
