@@ -105,9 +105,11 @@ TEST(ImageFile, EveryPageOfATiffIsReadable)
     EXPECT_EQ(read(folder / "stack.tif", 2).image.pixels, Pixels(32 * 16, 9));
     EXPECT_EQ(read(folder / "stack.tif", 3).error, folder / "stack.tif: has 3 pages; page 4 does not exist");
 
-    writeGreyImage(folder / "one.png", GreyImage(1, 1, {5}));  // any other format: one page
-    EXPECT_EQ(countPages(folder / "one.png"), 1u);
-    EXPECT_EQ(read(folder / "one.png", 1).error, folder / "one.png: has 1 page; page 2 does not exist");
+    for (const std::string name : {"one.png", "one.tif"}) {
+        writeGreyImage(folder / name, GreyImage(1, 1, {5}));
+        EXPECT_EQ(countPages(folder / name), 1u);
+        EXPECT_EQ(read(folder / name, 1).error, folder / name + ": has 1 page; page 2 does not exist");
+    }
 }
 
 TEST(ImageFile, ColourBecomesWeightedGreyWithAWarning)
