@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "core/kestrano.h"
 #include "pipeline/run_stages.h"
 #include "preprocess/thresholding.h"
 #include "support/log_sink.h"
+#include "support/thrown_message.h"
 
 using namespace kestrano;
 
@@ -155,4 +157,21 @@ TEST(RunPipeline, DetectionExchangesTheSizesAndPaintsLinesOnly)
         painted += o.pixels[i] != 0 && image[i] == 356;
     }
     EXPECT_GT(painted, 60);
+}
+
+TEST(RunApi, NoPixelIsReadForEmptyOrNegativeSizes)
+{
+    // Negative sizes are refused as too large; an empty image runs on nothing.
+    for (const ImageSize size : {ImageSize{-1, 5}, ImageSize{5, -1}, ImageSize{0, 5}}) {
+        const bool negative = size[0] < 0 || size[1] < 0;
+        RunResult r;
+        const std::string error =
+            thrownMessage<std::bad_alloc>([&] { r = kestrano::run(nullptr, size[0], size[1], baseList(), {}); });
+        EXPECT_EQ(error, negative ? "std::bad_alloc" : "") << size[0] << " x " << size[1];
+        EXPECT_TRUE(r.image.empty());
+    }
+    const std::vector<std::uint16_t> pixels = {7, 9};
+    const RunResult r = kestrano::run(pixels.data(), 2, 1, baseList(), RunOptions{});
+    EXPECT_EQ((ImageSize{r.rows, r.cols}), (ImageSize{2, 1}));
+    EXPECT_EQ(r.image, (std::vector<std::uint16_t>{0, 255}));  // stretched
 }

@@ -64,6 +64,10 @@ TEST(Labelling, IsolatedPixelCornerTouchAndRasterNumbering)
     EXPECT_EQ(t.pixelCounts, (Ints{0, 1}));
     EXPECT_EQ(t.centroids, (Points{{0, 0, 0}, {2, 0, 0}}));
     EXPECT_EQ(im, (Image{0, 0, 0, 0, 256, 0, 257, 0, 0, 0, 257, 0, 0, 0, 0, 0, 254, 0, 256, 0}));
+
+    Image column = {255, 255, 0, 255};  // one pixel wide
+    EXPECT_EQ(labelRegions(column.data(), ImageSize{4, 1}, 255, quietLog()).count, 2);
+    EXPECT_EQ(column, (Image{256, 256, 0, 257}));
 }
 
 TEST(Labelling, LimitWindowStopsGrowthAndSplitsTheRest)
