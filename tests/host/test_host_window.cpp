@@ -139,6 +139,9 @@ TEST_F(HostWindowTest, RunsOffTheInterfaceThreadWithThePlugInsResultAndDataFiles
     EXPECT_EQ(model->rowCount(), int(run->segments.size()));
     EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "#");  // our titles across, row numbers down
     EXPECT_EQ(model->headerData(0, Qt::Vertical).toInt(), 1);
+    EXPECT_EQ(window->statusBar()->currentMessage(), QString("Kestrano Full: %1 segments; data files in %2")
+                                                         .arg(run->segments.size())
+                                                         .arg(QDir(work.path()).absoluteFilePath("data")));
     EXPECT_EQ(window->shownImage(), opened);  // the overlay is drawn over the image as opened
 }
 

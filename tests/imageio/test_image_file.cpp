@@ -84,6 +84,12 @@ TEST(ImageFile, StoredValuesAreKeptUnscaledFromAnyLayout)
     for (const char* name : {"g.pgm", "c.pgm", "g.png", "i.png"})
         EXPECT_EQ(read(folder / name).image.pixels, (Pixels{200, 7})) << name;
     EXPECT_EQ(read(folder / "m.pgm").image.pixels, (Pixels{1000, 7}));
+
+    // Data past the last row: libpng's remark comes back as our warning, not on standard error.
+    writeBytes(folder / "x.png", crafted::png(2, 1, 8, 0, crafted::deflated(std::string("\0\xc8\x07\0\0\0", 6))));
+    const Read extra = read(folder / "x.png");
+    EXPECT_EQ(extra.image.pixels, (Pixels{200, 7}));
+    EXPECT_EQ(extra.warnings, std::vector<std::string>{folder / "x.png" + ": PNG warning: IDAT: Too much image data"});
 }
 
 TEST(ImageFile, EveryPageOfATiffIsReadable)
