@@ -171,7 +171,9 @@ TEST(RunApi, NoPixelIsReadForEmptyOrNegativeSizes)
         EXPECT_TRUE(r.image.empty());
     }
     const std::vector<std::uint16_t> pixels = {7, 9};
-    const RunResult r = kestrano::run(pixels.data(), 2, 1, baseList(), RunOptions{});
-    EXPECT_EQ((ImageSize{r.rows, r.cols}), (ImageSize{2, 1}));
-    EXPECT_EQ(r.image, (std::vector<std::uint16_t>{0, 255}));  // stretched
+    for (const ImageSize size : {ImageSize{2, 1}, ImageSize{1, 2}}) {
+        const RunResult r = kestrano::run(pixels.data(), size[0], size[1], baseList(), RunOptions{});
+        EXPECT_EQ((ImageSize{r.rows, r.cols}), size);
+        EXPECT_EQ(r.image, (std::vector<std::uint16_t>{0, 255}));  // stretched
+    }
 }
