@@ -258,7 +258,9 @@ TEST(ImageFile, UnreadableFilesNameTheFileAndTheReason)
         {"letter.pgm", "P5 4x 4 255\n" + std::string(16, 'a'), "not a valid PGM file: bad header (width is not a number)"},
         {"zero.pgm", "P5\n0 4\n255\n", "zero-sized image (width 0, height 4)"},
         {"short.pgm", "P5\n4 4\n255\nabc", "truncated PGM file (3 of 16 bytes of pixel data)"},
-        {"over.pgm", "P5\n1 1\n100\n\xc8", "not a valid PGM file: sample 200 exceeds maxval 100"}};
+        {"over.pgm", "P5\n1 1\n100\n\xc8", "not a valid PGM file: sample 200 exceeds maxval 100"},
+        {"empty.jpg", crafted::withJpegSize(crafted::jpeg(2, 2, 1, {1, 2, 3, 4}), 0, 0),
+         "corrupt, truncated or unsupported JPEG file (Empty JPEG image (DNL not supported))"}};
     for (const auto& [name, content, reason] : cases) {
         if (!content.empty() || name == "empty.png")
             writeBytes(folder / name, content);
